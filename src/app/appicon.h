@@ -1,0 +1,10 @@
+#pragma once
+
+#include <QIcon>
+
+// The smiley that the launcher and the settings window carry.
+class AppIcon
+{
+public:
+    static QIcon icon();
+};

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// Starts a stored command line. Lists cannot hold a quotation mark, so a
+// program whose path has blanks stands there unquoted: the program is the
+// shortest run of leading words that names an executable file, the words
+// after it are its arguments. A line that does hold quotation marks (only a
+// hand edit puts them there) is split with the quotation marks grouping words.
+class ProcessStarter
+{
+public:
+    struct Command
+    {
+        QString program; // absolute path of the executable; empty if none found
+        QStringList arguments;
+    };
+
+    static Command resolve(const QString &commandLine);
+
+    // Starts the program detached, in a session of its own, in the working
+    // folder and with the environment the launcher was given. Raises a
+    // RuntimeError naming the command line when it cannot be started.
+    static void start(const QString &commandLine);
+
+private:
+    static QString executable(const QString &word, bool searchPath);
+};

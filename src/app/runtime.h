@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+
+class RuntimeError;
+
+// The one place where handlers are run, run-time errors are reported and the
+// program ends. Tests put hooks in place of the modal box and of the end of
+// the process, so that both can be observed without a person or an exit.
+class Runtime
+{
+public:
+    using MessageBoxHook = std::function<void(const QString &prompt, const QString &title)>;
+    using EndHook = std::function<void(int status)>;
+
+    static const QString &title();
+
+    // Runs one handler to its end. A RuntimeError it raises is shown and ends
+    // the program with status 1; a handler that leaves no window of the
+    // program visible ends it with status 0.
+    static void run(const std::function<void()> &handler);
+
+    // Connects a signal to a window's handler through run().
+    template <typename Sender, typename Signal, typename Window>
+    static void connect(Sender *sender, Signal signal, Window *window, void (Window::*handler)())
+    {
+        QObject::connect(sender, signal, window, [window, handler] {
+            run([window, handler] { (window->*handler)(); });
+        });
+    }
+
+    // The modal box with one OK button. An LF CR pair (and any lone LF or CR)
+    // shows as one line break; the prompt itself is not changed.
+    static void messageBox(const QString &prompt, const QString &title);
+    static void report(const RuntimeError &error);
+
+    // Every window goes at once, open files are closed, the process exits.
+    // Only the first call counts.
+    static void end(int status = 0);
+    static void endIfNoWindowVisible();
+    static bool hasEnded();
+    static int exitStatus();
+
+    static void setMessageBoxHook(MessageBoxHook hook);
+    static void setEndHook(EndHook hook);
+    // Forgets that the program ended and unloads every window (tests only).
+    static void reset();
+
+    // The box's text as it is shown: every line break a plain newline.
+    static QString displayText(const QString &prompt);
+};

@@ -1,0 +1,64 @@
+#include "controls/wrapmenubaraccessible.h"
+
+#include "controls/wrapmenubar.h"
+#include "controls/wrapmenuitemaccessible.h"
+
+#include <QAction>
+
+namespace {
+QAccessibleInterface *factory(const QString &className, QObject *object)
+{
+    if (className == QLatin1String("WrapMenuBar"))
+        return new WrapMenuBarAccessible(static_cast<QWidget *>(object));
+    if (className == QLatin1String("QAction")) {
+        auto *action = static_cast<QAction *>(object);
+        if (auto *bar = qobject_cast<WrapMenuBar *>(action->parent()))
+            return new WrapMenuItemAccessible(bar, action);
+    }
+    return nullptr;
+}
+}
+
+WrapMenuBarAccessible::WrapMenuBarAccessible(QWidget *widget)
+    : QAccessibleWidget(widget, QAccessible::MenuBar)
+{
+}
+
+void WrapMenuBarAccessible::install()
+{
+    static const bool installed = [] {
+        QAccessible::installFactory(factory);
+        return true;
+    }();
+    Q_UNUSED(installed);
+}
+
+WrapMenuBar *WrapMenuBarAccessible::bar() const
+{
+    return static_cast<WrapMenuBar *>(widget());
+}
+
+int WrapMenuBarAccessible::childCount() const
+{
+    return int(bar()->items().size());
+}
+
+QAccessibleInterface *WrapMenuBarAccessible::child(int index) const
+{
+    const QList<QAction *> items = bar()->items();
+    if (index < 0 || index >= items.size())
+        return nullptr;
+    return QAccessible::queryAccessibleInterface(items.at(index));
+}
+
+int WrapMenuBarAccessible::indexOfChild(const QAccessibleInterface *child) const
+{
+    if (!child)
+        return -1;
+    return int(bar()->items().indexOf(qobject_cast<QAction *>(child->object())));
+}
+
+QAccessibleInterface *WrapMenuBarAccessible::childAt(int x, int y) const
+{
+    return child(bar()->itemAt(bar()->mapFromGlobal(QPoint(x, y))));
+}

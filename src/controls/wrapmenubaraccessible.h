@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QAccessibleWidget>
+
+class WrapMenuBar;
+
+// Shows assistive technologies the bar as a platform menu bar does: a menu
+// bar whose children are its items.
+class WrapMenuBarAccessible : public QAccessibleWidget
+{
+public:
+    explicit WrapMenuBarAccessible(QWidget *widget);
+
+    // Registers the factory for the bar and its items once per process.
+    static void install();
+
+    int childCount() const override;
+    QAccessibleInterface *child(int index) const override;
+    int indexOfChild(const QAccessibleInterface *child) const override;
+    QAccessibleInterface *childAt(int x, int y) const override;
+
+private:
+    WrapMenuBar *bar() const;
+};

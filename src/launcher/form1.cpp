@@ -1,0 +1,157 @@
+#include "launcher/form1.h"
+
+#include "app/appicon.h"
+#include "app/processstarter.h"
+#include "app/runtime.h"
+#include "controls/wrapmenubar.h"
+#include "settings/form2.h"
+#include "store/shortcutlist.h"
+
+#include <QAction>
+#include <QPushButton>
+
+namespace {
+// Twips at 15 to the pixel.
+constexpr QPoint clientTopLeft(1320 / 15, 8085 / 15);
+constexpr QSize clientSize(1080 / 15, 495 / 15);
+constexpr QRect command1Rect(0, 0, 1095 / 15, 495 / 15);
+
+const char *const launchNames[Form1::launchItemCount] = {
+    "radio", "hesap_mak", "index_htm", "redhouse", "iexplorer",
+    "numara_çev", "web_okulu", "mtu_sözlük", "pbrush",
+};
+}
+
+Form1::Form1()
+{
+    createControls();
+    placeControls();
+    connectHandlers();
+}
+
+void Form1::createControls()
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Hızlı"));
+    setWindowIcon(AppIcon::icon());
+    // A fixed dialog border with only the close control, kept out of the taskbar.
+    setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                   | Qt::WindowCloseButtonHint);
+
+    m_menu = new WrapMenuBar(this);
+    m_menu->setObjectName(QStringLiteral("menu"));
+    for (int i = 0; i < launchItemCount; ++i) {
+        const QString name = QString::fromUtf8(launchNames[i]);
+        m_launchItems[i] = m_menu->addItem(name, name);
+    }
+    m_ayarlar = m_menu->addItem(QStringLiteral("Ayarlar"), QStringLiteral("Ayarlar"));
+    m_omrak = m_menu->addItem(QStringLiteral("Omrak"), QStringLiteral("Omrak"));
+
+    m_client = new QWidget(this);
+    m_command1 = new QPushButton(QStringLiteral("Kapat"), m_client);
+    m_command1->setObjectName(QStringLiteral("Command1"));
+}
+
+void Form1::placeControls()
+{
+    setMenuWidget(m_menu);
+    setCentralWidget(m_client);
+    m_client->setFixedSize(clientSize);
+    m_command1->setGeometry(command1Rect);
+
+    // The menu bar wraps above the client area, so the window grows upwards
+    // by its rows while the client area keeps its place and size.
+    const int menuHeight = m_menu->heightForWidth(clientSize.width());
+    const QSize windowSize(clientSize.width(), menuHeight + clientSize.height());
+    setFixedSize(windowSize);
+    setGeometry(QRect(clientTopLeft - QPoint(0, menuHeight), windowSize));
+    m_command1->setFocus();
+}
+
+void Form1::connectHandlers()
+{
+    using Handler = void (Form1::*)();
+    static constexpr Handler launchHandlers[launchItemCount] = {
+        &Form1::radio_Click,      &Form1::hesap_mak_Click, &Form1::index_htm_Click,
+        &Form1::redhouse_Click,   &Form1::iexplorer_Click, &Form1::numara_çev_Click,
+        &Form1::web_okulu_Click,  &Form1::mtu_sözlük_Click, &Form1::pbrush_Click,
+    };
+    for (int i = 0; i < launchItemCount; ++i)
+        Runtime::connect(m_launchItems[i], &QAction::triggered, this, launchHandlers[i]);
+    Runtime::connect(m_ayarlar, &QAction::triggered, this, &Form1::Ayarlar_Click);
+    Runtime::connect(m_omrak, &QAction::triggered, this, &Form1::Omrak_Click);
+    Runtime::connect(m_command1, &QPushButton::clicked, this, &Form1::Command1_Click);
+}
+
+QAction *Form1::launchItem(int position) const
+{
+    return m_launchItems.at(position - 1);
+}
+
+void Form1::Form_Load()
+{
+    ShortcutList::openForReading();
+    for (int position = 1; position <= launchItemCount; ++position)
+        launchItem(position)->setText(ShortcutList::readEntry().caption);
+    ShortcutList::close();
+}
+
+void Form1::Command1_Click()
+{
+    Runtime::end();
+}
+
+void Form1::Ayarlar_Click()
+{
+    Form2::instance().show();
+}
+
+QString Form1::aboutMessage()
+{
+    const QString separator = QString(QChar(10)) + QChar(13);
+    const QString lines[] = {
+        QStringLiteral("Bu program ile kısayollarınız"),
+        QStringLiteral("araç çubuğunda yer kaplamayacak!"),
+        QString(),
+        QStringLiteral("Bu programın kısayolunu"),
+        QStringLiteral("araç çubuğuna koyun ve"),
+        QStringLiteral("diğer programları rahatça çağırın"),
+        QString(),
+        QStringLiteral("Hızlı © 2026"),
+        QStringLiteral("Tüm hakları saklıdır."),
+    };
+    QString message = lines[0];
+    for (std::size_t i = 1; i < std::size(lines); ++i)
+        message += separator + lines[i];
+    return message;
+}
+
+void Form1::Omrak_Click()
+{
+    Runtime::messageBox(aboutMessage(), QStringLiteral("Hakkında"));
+}
+
+// Each launch reads its record afresh, so a list changed since start-up
+// starts what the file holds now.
+void Form1::launch(int record, QAction *item)
+{
+    ShortcutEntry entry;
+    ShortcutList::openForReading();
+    for (int k = 1; k <= record; ++k)
+        entry = ShortcutList::readEntry();
+    ShortcutList::close();
+    item->setText(entry.caption);
+    ProcessStarter::start(entry.path);
+    hide();
+    Runtime::end();
+}
+
+void Form1::radio_Click() { launch(1, m_launchItems[0]); }
+void Form1::hesap_mak_Click() { launch(2, m_launchItems[1]); }
+void Form1::index_htm_Click() { launch(3, m_launchItems[2]); }
+void Form1::redhouse_Click() { launch(4, m_launchItems[3]); }
+void Form1::iexplorer_Click() { launch(5, m_launchItems[4]); }
+void Form1::numara_çev_Click() { launch(6, m_launchItems[5]); }
+void Form1::web_okulu_Click() { launch(7, m_launchItems[6]); }
+void Form1::mtu_sözlük_Click() { launch(8, m_launchItems[7]); }
+void Form1::pbrush_Click() { launch(9, m_launchItems[8]); }

@@ -1,0 +1,199 @@
+#include "settings/form2.h"
+
+#include "app/appicon.h"
+#include "app/runtime.h"
+#include "app/runtimeerror.h"
+#include "controls/wrappushbutton.h"
+#include "store/recordwriter.h"
+#include "store/shortcutlist.h"
+
+#include <QLabel>
+#include <QLineEdit>
+
+#include <limits>
+
+namespace {
+constexpr QRect clientRect(2850 / 15, 2115 / 15, 6585 / 15, 4410 / 15);
+
+int rowTop(int row)
+{
+    return (480 + 360 * (row - 1)) / 15;
+}
+
+QString describe(const QString &character)
+{
+    if (character == QLatin1String("\r") || character == QLatin1String("\n"))
+        return QStringLiteral("satır sonu");
+    const uint code = character.toUcs4().value(0);
+    return QStringLiteral("\"%1\" (U+%2)")
+        .arg(character, QString::number(code, 16).toUpper().rightJustified(4, u'0'));
+}
+}
+
+Form2::Form2()
+{
+    createControls();
+    placeControls();
+    connectHandlers();
+}
+
+void Form2::createControls()
+{
+    setObjectName(QStringLiteral("Form2"));
+    setWindowTitle(QStringLiteral("Ayarlar"));
+    setWindowIcon(AppIcon::icon());
+
+    auto *client = new QWidget(this);
+    setCentralWidget(client);
+    m_label1 = new QLabel(QStringLiteral("Başlık"), client);
+    m_label1->setObjectName(QStringLiteral("Label1"));
+    m_label2 = new QLabel(QStringLiteral("Yol"), client);
+    m_label2->setObjectName(QStringLiteral("Label2"));
+    for (int number = 1; number <= 2 * rowCount; ++number) {
+        auto *box = new QLineEdit(client);
+        box->setObjectName(QStringLiteral("Text%1").arg(number));
+        box->setMaxLength(std::numeric_limits<int>::max());
+        m_texts[number - 1] = box;
+    }
+    m_command1 = new WrapPushButton(QStringLiteral("Kaydet ve çık"), client);
+    m_command1->setObjectName(QStringLiteral("Command1"));
+    m_command2 = new WrapPushButton(QStringLiteral("Değişiklikleri  iptal et"), client);
+    m_command2->setObjectName(QStringLiteral("Command2"));
+    m_command3 = new WrapPushButton(QStringLiteral("Kaydetmeden çık"), client);
+    m_command3->setObjectName(QStringLiteral("Command3"));
+    for (int row = 1; row <= rowCount; ++row) {
+        auto *button = new QPushButton(QStringLiteral("Gözat"), client);
+        button->setObjectName(QStringLiteral("Command%1").arg(row + 3));
+        m_browseButtons[row - 1] = button;
+    }
+    for (QPushButton *button : findChildren<QPushButton *>())
+        button->setAutoDefault(false);
+}
+
+void Form2::placeControls()
+{
+    setGeometry(clientRect);
+    m_label1->setGeometry(8, 8, 49, 17);
+    m_label2->setGeometry(88, 8, 225, 17);
+    for (int row = 1; row <= rowCount; ++row) {
+        m_texts[2 * row - 2]->setGeometry(8, rowTop(row), 73, 19);
+        m_texts[2 * row - 1]->setGeometry(88, rowTop(row), 289, 19);
+        m_browseButtons[row - 1]->setGeometry(384, rowTop(row), 49, 17);
+    }
+    m_command1->setGeometry(96, 256, 89, 33);
+    m_command2->setGeometry(192, 256, 89, 33);
+    m_command3->setGeometry(288, 256, 89, 33);
+
+    // Row by row through the boxes, then the three buttons, then the browse buttons.
+    QList<QWidget *> order(m_texts.begin(), m_texts.end());
+    order << m_command1 << m_command2 << m_command3;
+    order.append(QList<QWidget *>(m_browseButtons.begin(), m_browseButtons.end()));
+    for (qsizetype i = 1; i < order.size(); ++i)
+        setTabOrder(order.at(i - 1), order.at(i));
+    m_texts[0]->setFocus();
+}
+
+void Form2::connectHandlers()
+{
+    using Handler = void (Form2::*)();
+    static constexpr Handler browseHandlers[rowCount] = {
+        &Form2::Command4_Click, &Form2::Command5_Click,  &Form2::Command6_Click,
+        &Form2::Command7_Click, &Form2::Command8_Click,  &Form2::Command9_Click,
+        &Form2::Command10_Click, &Form2::Command11_Click, &Form2::Command12_Click,
+    };
+    Runtime::connect(m_command1, &QPushButton::clicked, this, &Form2::Command1_Click);
+    Runtime::connect(m_command2, &QPushButton::clicked, this, &Form2::Command2_Click);
+    Runtime::connect(m_command3, &QPushButton::clicked, this, &Form2::Command3_Click);
+    for (int row = 1; row <= rowCount; ++row)
+        Runtime::connect(m_browseButtons[row - 1], &QPushButton::clicked, this, browseHandlers[row - 1]);
+}
+
+QLineEdit *Form2::text(int number)
+{
+    load();
+    return m_texts.at(number - 1);
+}
+
+// Loading and reverting are one procedure: every box is overwritten, each
+// row as soon as its record is read.
+void Form2::readRows()
+{
+    ShortcutList::openForReading();
+    for (int row = 1; row <= rowCount; ++row) {
+        const ShortcutEntry entry = ShortcutList::readEntry();
+        m_texts[2 * row - 2]->setText(entry.caption);
+        m_texts[2 * row - 1]->setText(entry.path);
+    }
+    ShortcutList::close();
+}
+
+void Form2::Form_Load()
+{
+    readRows();
+}
+
+void Form2::Command2_Click()
+{
+    readRows();
+}
+
+// A quotation mark or a line break would split a field when the list is read
+// back, and a character the code page lacks would be lost: such a row is
+// named and nothing is written, so the user can mend it and save again.
+bool Form2::rowsStorable()
+{
+    for (int number = 1; number <= 2 * rowCount; ++number) {
+        const QString bad = RecordWriter::unstorableCharacter(m_texts[number - 1]->text());
+        if (bad.isEmpty())
+            continue;
+        const int row = (number + 1) / 2;
+        const QString column = number % 2 ? QStringLiteral("Başlık") : QStringLiteral("Yol");
+        Runtime::messageBox(QStringLiteral("Liste kaydedilmedi: %1. satırın \"%2\" kutusunda "
+                                           "listede saklanamayan bir karakter var: %3.\n\n"
+                                           "Bu karakteri silip yeniden kaydedin.")
+                                .arg(row)
+                                .arg(column, describe(bad)),
+                            Runtime::title());
+        m_texts[number - 1]->setFocus();
+        return false;
+    }
+    return true;
+}
+
+void Form2::Command1_Click()
+{
+    if (!rowsStorable())
+        return;
+    ShortcutList::Entries entries;
+    for (int row = 1; row <= rowCount; ++row)
+        entries[row - 1] = {m_texts[2 * row - 2]->text(), m_texts[2 * row - 1]->text()};
+    // A list that cannot be written leaves the previous file and every edit
+    // as they were, so the user can mend the cause and save again.
+    try {
+        ShortcutList::write(entries);
+    } catch (const RuntimeError &error) {
+        Runtime::report(error);
+        return;
+    }
+    hide();
+    Runtime::end();
+}
+
+void Form2::Command3_Click()
+{
+    hide();
+}
+
+void Form2::browse(int)
+{
+}
+
+void Form2::Command4_Click() { browse(1); }
+void Form2::Command5_Click() { browse(2); }
+void Form2::Command6_Click() { browse(3); }
+void Form2::Command7_Click() { browse(4); }
+void Form2::Command8_Click() { browse(5); }
+void Form2::Command9_Click() { browse(6); }
+void Form2::Command10_Click() { browse(7); }
+void Form2::Command11_Click() { browse(8); }
+void Form2::Command12_Click() { browse(9); }

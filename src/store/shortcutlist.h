@@ -1,0 +1,28 @@
+#pragma once
+
+#include "store/shortcutentry.h"
+
+#include <QString>
+
+#include <array>
+
+// The user's nine entries in data.txt in the working folder, always under
+// file number 1. Readers open the list, take as many entries as they need and
+// close it within one handler; nothing is cached between handlers.
+class ShortcutList
+{
+public:
+    static constexpr int size = 9;
+    static constexpr int fileNumber = 1;
+    using Entries = std::array<ShortcutEntry, size>;
+
+    static QString fileName();
+
+    static void openForReading();
+    static ShortcutEntry readEntry();
+    static void close();
+
+    // Replaces the whole list with nine records; the previous file stays as
+    // it was unless the new one is written complete.
+    static void write(const Entries &entries);
+};

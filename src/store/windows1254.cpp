@@ -1,0 +1,36 @@
+#include "store/windows1254.h"
+
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+namespace {
+constexpr const char *codecName = "windows-1254";
+}
+
+QString Windows1254::decode(const QByteArray &bytes)
+{
+    QStringDecoder decoder(codecName);
+    return decoder(bytes);
+}
+
+bool Windows1254::encode(const QString &text, QByteArray *bytes)
+{
+    QStringEncoder encoder(codecName);
+    *bytes = encoder(text);
+    return !encoder.hasError();
+}
+
+QString Windows1254::firstUnrepresentable(const QString &text)
+{
+    QByteArray scratch;
+    if (encode(text, &scratch))
+        return {};
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const qsizetype length = text.at(i).isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+        const QString character = text.mid(i, length);
+        if (!encode(character, &scratch))
+            return character;
+        i += length - 1;
+    }
+    return {};
+}
