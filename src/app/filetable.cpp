@@ -51,6 +51,8 @@ QString reasonFor(const QString &name, int error)
         return QStringLiteral("diskte yer kalmadı");
     case EDQUOT:
         return QStringLiteral("disk kotası doldu");
+    case EFBIG:
+        return QStringLiteral("dosya izin verilen boyutu aşıyor");
     case ENOENT:
         return QStringLiteral("dosya ya da klasör yok");
     case 0:
@@ -197,7 +199,13 @@ void FileTable::close(int number)
     errno = 0;
     bool written = true;
     if (auto *save = qobject_cast<QSaveFile *>(file.device.get())) {
-        written = save->commit();
+        // A failed flush must stop the commit: QSaveFile would otherwise
+        // put a cut-off file in place of the complete one.
+        written = save->flush() && save->error() == QFileDevice::NoError;
+        if (written)
+            written = save->commit();
+        else
+            save->cancelWriting();
     } else {
         written = file.mode != Mode::Append || file.device->flush();
         file.device->close();

@@ -1,0 +1,297 @@
+#include "app/runtime.h"
+#include "launcher/form1.h"
+#include "runtimeprobe.h"
+#include "settings/form2.h"
+#include "testfolder.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include <csignal>
+#include <sys/resource.h>
+
+namespace {
+void openSettings()
+{
+    Runtime::run([] { Form1::instance().show(); });
+    Form1::instance().findChild<QAction *>("Ayarlar")->trigger();
+}
+
+QLineEdit *box(int number)
+{
+    return Form2::instance().findChild<QLineEdit *>(QStringLiteral("Text%1").arg(number));
+}
+
+void click(const char *name)
+{
+    Form2::instance().findChild<QPushButton *>(name)->click();
+}
+
+QStringList boxTexts()
+{
+    QStringList texts;
+    for (int number = 1; number <= 18; ++number)
+        texts << box(number)->text();
+    return texts;
+}
+
+QStringList sampleFields()
+{
+    QStringList fields;
+    for (int k = 1; k <= 9; ++k)
+        fields << QStringLiteral("Başlık %1").arg(k) << QStringLiteral("/yol/%1").arg(k);
+    return fields;
+}
+
+// Files may grow no larger than this while the guard lives, as on a full disk.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &m_previous);
+        m_handler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = m_previous;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_previous);
+        std::signal(SIGXFSZ, m_handler);
+    }
+
+private:
+    rlimit m_previous{};
+    void (*m_handler)(int) = nullptr;
+};
+}
+
+class SettingsTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void showsRecordsInFileOrder()
+    {
+        TestFolder folder;
+        RuntimeProbe probe;
+        folder.write("data.txt", TestFolder::sampleList() + "\"onuncu\",\"/yol/10\"\r\n");
+        openSettings();
+        QVERIFY(Form2::instance().isVisible());
+        QCOMPARE(boxTexts(), sampleFields());
+        QCOMPARE(Form2::instance().focusWidget(), box(1));
+        QVERIFY(probe.prompts.isEmpty());
+    }
+
+    void tabOrderFollowsRowsThenButtons()
+    {
+        TestFolder folder;
+        RuntimeProbe probe;
+        folder.write("data.txt", TestFolder::sampleList());
+        openSettings();
+        QStringList expected;
+        for (int number = 1; number <= 18; ++number)
+            expected << QStringLiteral("Text%1").arg(number);
+        for (int number = 1; number <= 12; ++number)
+            expected << QStringLiteral("Command%1").arg(number);
+        QStringList order;
+        QWidget *widget = box(1);
+        do {
+            if (widget->focusPolicy() & Qt::TabFocus)
+                order << widget->objectName();
+            widget = widget->nextInFocusChain();
+        } while (widget != box(1));
+        QCOMPARE(order, expected);
+        QCOMPARE(Form2::instance().findChild<QPushButton *>("Command2")->text(),
+                 QString::fromUtf8("Değişiklikleri  iptal et"));
+    }
+
+    void saveWritesExactNineLines_data()
+    {
+        QTest::addColumn<QByteArray>("before");
+        QTest::newRow("stored form") << TestFolder::sampleList();
+        QByteArray handEdited = TestFolder::sampleList();
+        handEdited.replace("\r\n", "\n").replace("\"", "");
+        QTest::newRow("unquoted, LF line ends, extra records")
+            << handEdited + "onuncu,/yol/10\nfazla\n";
+        QByteArray spread = TestFolder::sampleList();
+        spread.replace("\",\"", "\"\r\"");
+        QTest::newRow("caption and path on separate lines") << spread;
+    }
+
+    void saveWritesExactNineLines()
+    {
+        QFETCH(QByteArray, before);
+        TestFolder folder;
+        RuntimeProbe probe;
+        folder.write("data.txt", before);
+        openSettings();
+        QCOMPARE(boxTexts(), sampleFields());
+        box(3)->setText("Hesap Makinesi, ğüşıöç");
+        box(4)->setText(" /usr/bin/Gnome Calc --mod=bilimsel ");
+        box(17)->clear();
+        click("Command1");
+
+        QStringList fields = sampleFields();
+        fields[2] = "Hesap Makinesi, ğüşıöç";
+        fields[3] = " /usr/bin/Gnome Calc --mod=bilimsel ";
+        fields[16] = "";
+        QCOMPARE(folder.read("data.txt"), TestFolder::list(fields));
+        QVERIFY(folder.read("data.txt").contains("\xf0\xfc\xfe\xfd\xf6\xe7"));
+        QVERIFY(probe.ended);
+        QCOMPARE(probe.status, 0);
+        QVERIFY(!Form2::instance().isVisible());
+    }
+
+    void emptyRowsSaveAsEmptyRecords()
+    {
+        TestFolder folder;
+        RuntimeProbe probe;
+        folder.write("data.txt", TestFolder::sampleList());
+        openSettings();
+        for (int number = 1; number <= 18; ++number)
+            box(number)->clear();
+        click("Command1");
+        QCOMPARE(folder.read("data.txt"), QByteArray("\"\",\"\"\r\n").repeated(9));
+    }
+
+    void revertReloadsEveryBox()
+    {
+        TestFolder folder;
+        RuntimeProbe probe;
+        folder.write("data.txt", TestFolder::sampleList());
+        openSettings();
+        box(1)->setText("düzenlendi");
+        // As the picker fills a row.
+        Form2::instance().text(11)->setText("seçilen");
+        Form2::instance().text(12)->setText("/bir/yer/seçilen");
+        QStringList changed = sampleFields();
+        changed[7] = "başka programın yazdığı";
+        folder.write("data.txt", TestFolder::list(changed));
+        click("Command2");
+        QCOMPARE(boxTexts(), changed);
+        QVERIFY(Form2::instance().isVisible());
+        QVERIFY(!probe.ended);
+        QCOMPARE(folder.read("data.txt"), TestFolder::list(changed));
+    }
+
+    void hideKeepsEditsAndCloseDropsThem()
+    {
+        TestFolder folder;
+        RuntimeProbe probe;
+        folder.write("data.txt", TestFolder::sampleList());
+        openSettings();
+        Form2 *first = &Form2::instance();
+        box(2)->setText("/düzenlenmiş/yol");
+        click("Command3");
+        QVERIFY(!Form2::instance().isVisible());
+        QVERIFY(!probe.ended);
+        Form1::instance().findChild<QAction *>("Ayarlar")->trigger();
+        QCOMPARE(&Form2::instance(), first);
+        QCOMPARE(box(2)->text(), "/düzenlenmiş/yol");
+        QCOMPARE(folder.read("data.txt"), TestFolder::sampleList());
+
+        Form2::instance().close();
+        QVERIFY(!probe.ended);
+        Form1::instance().findChild<QAction *>("Ayarlar")->trigger();
+        QVERIFY(Form2::instance().isVisible());
+        QCOMPARE(boxTexts(), sampleFields());
+    }
+
+    void hidingTheLastVisibleWindowEnds()
+    {
+        TestFolder folder;
+        RuntimeProbe probe;
+        folder.write("data.txt", TestFolder::sampleList());
+        openSettings();
+        Form1::instance().close();
+        QVERIFY(!probe.ended);
+        click("Command3");
+        QVERIFY(probe.ended);
+        QCOMPARE(probe.status, 0);
+    }
+
+    void unstorableTextRefusesTheSave_data()
+    {
+        QTest::addColumn<int>("number");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("where");
+        QTest::newRow("quotation mark in a caption") << 5 << "a\"b" << "3. satırın \"Başlık\"";
+        QTest::newRow("character outside the code page in a path") << 18 << "/yol/中" << "9. satırın \"Yol\"";
+        QTest::newRow("euro sign is storable, emoji is not") << 2 << "€ 😀" << "1. satırın \"Yol\"";
+    }
+
+    void unstorableTextRefusesTheSave()
+    {
+        QFETCH(int, number);
+        QFETCH(QString, text);
+        QFETCH(QString, where);
+        TestFolder folder;
+        RuntimeProbe probe;
+        folder.write("data.txt", TestFolder::sampleList());
+        openSettings();
+        box(1)->setText("düzenleme");
+        box(number)->setText(text);
+        const QStringList edited = boxTexts();
+        click("Command1");
+
+        QCOMPARE(probe.prompts.size(), 1);
+        QVERIFY2(probe.prompts.first().contains(where), qPrintable(probe.prompts.first()));
+        QCOMPARE(probe.titles.first(), "Hızlı");
+        QVERIFY(!probe.ended);
+        QVERIFY(Form2::instance().isVisible());
+        QCOMPARE(boxTexts(), edited);
+        QCOMPARE(folder.read("data.txt"), TestFolder::sampleList());
+    }
+
+    void failedWriteKeepsListAndEdits()
+    {
+        TestFolder folder;
+        RuntimeProbe probe;
+        folder.write("data.txt", TestFolder::sampleList());
+        openSettings();
+        for (int number = 1; number <= 18; ++number)
+            box(number)->setText(QStringLiteral("uzun bir metin %1").arg(number).repeated(8));
+        const QStringList edited = boxTexts();
+        {
+            const FileSizeLimit limit(512);
+            click("Command1");
+        }
+        QCOMPARE(probe.prompts.size(), 1);
+        QVERIFY(probe.prompts.first().contains("\"data.txt\""));
+        QVERIFY(probe.prompts.first().contains(folder.path()));
+        QVERIFY(!probe.ended);
+        QVERIFY(Form2::instance().isVisible());
+        QCOMPARE(boxTexts(), edited);
+        QCOMPARE(folder.read("data.txt"), TestFolder::sampleList());
+        QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList{"data.txt"});
+
+        // Once the cause is gone, the same edits save.
+        click("Command1");
+        QVERIFY(probe.ended);
+        QCOMPARE(folder.read("data.txt"), TestFolder::list(edited));
+    }
+
+    void shortListAtRevertFailsAfterEarlierRows()
+    {
+        TestFolder folder;
+        RuntimeProbe probe;
+        folder.write("data.txt", TestFolder::sampleList());
+        openSettings();
+        folder.write("data.txt", TestFolder::list({"bir", "/1", "iki", "/2", "üç", "/3", "dört", "/4"}));
+        click("Command2");
+        QCOMPARE(box(7)->text(), "dört");
+        QCOMPARE(box(9)->text(), "Başlık 5");
+        QCOMPARE(probe.prompts.size(), 1);
+        QVERIFY(probe.prompts.first().contains("9. alan"));
+        QCOMPARE(probe.status, 1);
+    }
+};
+
+QTEST_MAIN(SettingsTest)
+#include "tst_settings.moc"
