@@ -1,9 +1,11 @@
 #include "settings/form2.h"
 
 #include "app/appicon.h"
+#include "app/filetable.h"
 #include "app/runtime.h"
 #include "app/runtimeerror.h"
 #include "controls/wrappushbutton.h"
+#include "picker/form3.h"
 #include "store/recordwriter.h"
 #include "store/shortcutlist.h"
 
@@ -184,8 +186,21 @@ void Form2::Command3_Click()
     hide();
 }
 
-void Form2::browse(int)
+// The row asks through the hand-off file, so the picker's next choice goes
+// to the row whose button was pressed last. A hand-off file that cannot be
+// written is reported and nothing else changes.
+void Form2::browse(int row)
 {
+    try {
+        FileTable::open(Form3::handOffFileNumber, Form3::handOffFileName(), FileTable::Mode::Output);
+        FileTable::writeRecord(Form3::handOffFileNumber, {QString::number(2 * row - 1)});
+        FileTable::close(Form3::handOffFileNumber);
+    } catch (const RuntimeError &error) {
+        FileTable::discard(Form3::handOffFileNumber);
+        Runtime::report(error);
+        return;
+    }
+    Form3::instance().show();
 }
 
 void Form2::Command4_Click() { browse(1); }

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QTreeWidget>
+
+// The folder list: the chain of folders from the volume's root down to the
+// open folder, then that folder's subfolders. A single click only highlights
+// a folder; a double click (or Enter) opens it.
+class DirListBox : public QTreeWidget
+{
+    Q_OBJECT
+
+public:
+    explicit DirListBox(QWidget *parent = nullptr);
+
+    // The open folder, with native separators, ending in one only at a root.
+    QString path() const { return m_path; }
+    // Opens a folder, or, given a drive's text as the drive list shows it,
+    // that volume's current folder. Raises a RuntimeError when the folder
+    // cannot be read, and then nothing changes.
+    void setPath(const QString &text);
+
+signals:
+    // Path has changed, whether code set it or the user opened a folder.
+    void changed();
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    void open(const QString &folder);
+    void fill();
+    void openItem(QTreeWidgetItem *item);
+
+    QString m_path;
+};

@@ -1,0 +1,51 @@
+#include "controls/drivelistbox.h"
+
+#include "controls/volumes.h"
+
+#include <QDir>
+#include <QSignalBlocker>
+
+DriveListBox::DriveListBox(QWidget *parent)
+    : QComboBox(parent)
+{
+    fill();
+    select(Volumes::of(QDir::currentPath()).text);
+    m_previous = drive();
+    connect(this, &QComboBox::activated, this, [this] {
+        if (drive() == m_previous)
+            return;
+        emit changed();
+        m_previous = drive();
+    });
+}
+
+void DriveListBox::fill()
+{
+    const QString selected = drive();
+    const QSignalBlocker blocker(this);
+    clear();
+    for (const Volumes::Volume &volume : Volumes::list())
+        addItem(volume.text);
+    select(selected);
+}
+
+void DriveListBox::select(const QString &text)
+{
+    const int index = findText(text);
+    if (index >= 0) {
+        const QSignalBlocker blocker(this);
+        setCurrentIndex(index);
+    }
+}
+
+void DriveListBox::restorePrevious()
+{
+    select(m_previous);
+}
+
+// Volumes come and go: the list is read again each time it opens.
+void DriveListBox::showPopup()
+{
+    fill();
+    QComboBox::showPopup();
+}

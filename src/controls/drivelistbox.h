@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QComboBox>
+
+// The drive list: the mounted volumes, each as its mount point with its
+// label. It starts on the working folder's volume.
+class DriveListBox : public QComboBox
+{
+    Q_OBJECT
+
+public:
+    explicit DriveListBox(QWidget *parent = nullptr);
+
+    // The selected drive's text.
+    QString drive() const { return currentText(); }
+    // Goes back to the drive that was selected before the last change.
+    void restorePrevious();
+
+    void showPopup() override;
+
+signals:
+    // The user selected another drive.
+    void changed();
+
+private:
+    void fill();
+    void select(const QString &text);
+
+    QString m_previous;
+};

@@ -1,0 +1,145 @@
+#include "picker/form3.h"
+
+#include "app/filetable.h"
+#include "app/runtime.h"
+#include "app/runtimeerror.h"
+#include "controls/dirlistbox.h"
+#include "controls/drivelistbox.h"
+#include "controls/filelistbox.h"
+#include "settings/form2.h"
+
+#include <QDir>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace {
+constexpr QRect clientRect(2760 / 15, 2115 / 15, 3705 / 15, 4905 / 15);
+}
+
+Form3::Form3()
+{
+    createControls();
+    placeControls();
+    connectHandlers();
+}
+
+QString Form3::handOffFileName()
+{
+    return QStringLiteral("sil.txt");
+}
+
+void Form3::createControls()
+{
+    setObjectName(QStringLiteral("Form3"));
+    setWindowTitle(QStringLiteral("Kısayol oluştur"));
+
+    auto *client = new QWidget(this);
+    setCentralWidget(client);
+    m_drive1 = new DriveListBox(client);
+    m_drive1->setObjectName(QStringLiteral("Drive1"));
+    m_dir1 = new DirListBox(client);
+    m_dir1->setObjectName(QStringLiteral("Dir1"));
+    m_file1 = new FileListBox(client);
+    m_file1->setObjectName(QStringLiteral("File1"));
+    m_command2 = new QPushButton(QStringLiteral("Seç"), client);
+    m_command2->setObjectName(QStringLiteral("Command2"));
+    m_command2->setAutoDefault(false);
+}
+
+void Form3::placeControls()
+{
+    setGeometry(clientRect);
+    m_drive1->setGeometry(8, 8, 73, 21);
+    m_dir1->setGeometry(8, 32, 233, 96);
+    m_file1->setGeometry(8, 128, 233, 162);
+    m_command2->setGeometry(128, 296, 97, 25);
+    // The file list comes before the folder list.
+    setTabOrder(m_drive1, m_file1);
+    setTabOrder(m_file1, m_dir1);
+    setTabOrder(m_dir1, m_command2);
+    m_drive1->setFocus();
+}
+
+void Form3::connectHandlers()
+{
+    Runtime::connect(m_drive1, &DriveListBox::changed, this, &Form3::Drive1_Change);
+    Runtime::connect(m_dir1, &DirListBox::changed, this, &Form3::Dir1_Change);
+    Runtime::connect(m_file1, &FileListBox::doubleClicked, this, &Form3::File1_DblClick);
+    Runtime::connect(m_command2, &QPushButton::clicked, this, &Form3::Command2_Click);
+}
+
+void Form3::Form_Load()
+{
+    m_file1->setPattern(QStringLiteral("*.EXE"));
+}
+
+// A drive that cannot be read is reported and the previous drive stays
+// selected, so nothing the user has open elsewhere is lost.
+void Form3::Drive1_Change()
+{
+    try {
+        m_dir1->setPath(m_drive1->drive());
+    } catch (const RuntimeError &error) {
+        m_drive1->restorePrevious();
+        Runtime::report(error);
+    }
+}
+
+void Form3::Dir1_Change()
+{
+    m_file1->setPath(m_dir1->path());
+}
+
+// Pressing "Seç" from code, as setting its Value would: the choice runs
+// completely before this returns.
+void Form3::File1_DblClick()
+{
+    m_command2->click();
+}
+
+QString Form3::programPath() const
+{
+    const QString folder = m_file1->path();
+    const QString separator = QDir::separator();
+    return folder.endsWith(separator) ? folder + m_file1->fileName()
+                                      : folder + separator + m_file1->fileName();
+}
+
+void Form3::Command2_Click()
+{
+    // With nothing selected the row would lose its caption and get a folder
+    // for a program: leave everything as it is.
+    if (m_file1->fileName().isEmpty())
+        return;
+
+    QString target;
+    QString name;
+    QString path;
+    // A hand-off file that cannot be written or read back is reported; the
+    // settings window keeps every edit and the picker stays open.
+    try {
+        FileTable::open(handOffFileNumber, handOffFileName(), FileTable::Mode::Append);
+        FileTable::writeRecord(handOffFileNumber, {m_file1->fileName(), programPath()});
+        FileTable::close(handOffFileNumber);
+
+        FileTable::open(handOffFileNumber, handOffFileName(), FileTable::Mode::Input);
+        target = FileTable::readField(handOffFileNumber);
+        name = FileTable::readField(handOffFileNumber);
+        path = FileTable::readField(handOffFileNumber);
+        FileTable::close(handOffFileNumber);
+    } catch (const RuntimeError &error) {
+        FileTable::discard(handOffFileNumber);
+        Runtime::report(error);
+        return;
+    }
+
+    for (int row = 1; row <= Form2::rowCount; ++row) {
+        if (target == QString::number(2 * row - 1)) {
+            Form2 &settings = Form2::instance();
+            settings.text(2 * row - 1)->setText(name);
+            settings.text(2 * row)->setText(path);
+            break;
+        }
+    }
+    hide();
+}
