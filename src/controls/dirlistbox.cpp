@@ -20,6 +20,8 @@ DirListBox::DirListBox(QWidget *parent)
     setItemsExpandable(false);
     setExpandsOnDoubleClick(false);
     setUniformRowHeights(true);
+    // Every level is always open: there is nothing to fold, so no arrows.
+    setStyleSheet(QStringLiteral("QTreeView::branch { image: none; border-image: none; }"));
     setSelectionMode(QAbstractItemView::SingleSelection);
     connect(this, &QTreeWidget::itemDoubleClicked, this, &DirListBox::openItem);
     m_path = QDir::toNativeSeparators(QDir::currentPath());
@@ -83,7 +85,8 @@ void DirListBox::fill()
         item->setData(0, pathRole, QDir::toNativeSeparators(open.filePath(name)));
         item->setIcon(0, closed);
     }
-    expandAll();
+    for (QTreeWidgetItem *level = parent; level; level = level->parent())
+        level->setExpanded(true);
     setCurrentItem(parent);
 }
 
