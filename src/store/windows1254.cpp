@@ -7,9 +7,12 @@ namespace {
 constexpr const char *codecName = "windows-1254";
 }
 
+// A single-byte code page carries no state from one call to the next, so one
+// converter serves every field and the code page's tables load only once.
 QString Windows1254::decode(const QByteArray &bytes)
 {
-    QStringDecoder decoder(codecName);
+    static QStringDecoder decoder(codecName);
+    decoder.resetState();
     return decoder(bytes);
 }
 
