@@ -26,19 +26,9 @@ void startLauncher()
     Runtime::run([] { Form1::instance().show(); });
 }
 
-// A script that writes its arguments, one a line, to trace.txt.
-QString tracer(const TestFolder &folder, const QString &relative)
-{
-    const QString path = folder.filePath(relative);
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    file.open(QIODevice::WriteOnly);
-    file.write("#!/bin/sh\nfor a in \"$@\"; do echo \"$a\"; done > \"$PWD/trace.part\"\n"
-               "mv \"$PWD/trace.part\" \"$PWD/trace.txt\"\n");
-    file.close();
-    file.setPermissions(file.permissions() | QFile::ExeOwner);
-    return path;
-}
+// Writes its arguments, one a line, to trace.txt in its working folder.
+const QByteArray tracer = "#!/bin/sh\nfor a in \"$@\"; do echo \"$a\"; done > \"$PWD/trace.part\"\n"
+                          "mv \"$PWD/trace.part\" \"$PWD/trace.txt\"\n";
 }
 
 class LauncherTest : public QObject
@@ -132,7 +122,7 @@ private slots:
         QFETCH(int, position);
         TestFolder folder;
         RuntimeProbe probe;
-        const QString script = tracer(folder, "bin dir/izle");
+        const QString script = folder.writeProgram("bin dir/izle", tracer);
         QStringList fields;
         for (int k = 1; k <= 9; ++k)
             fields << QStringLiteral("K%1").arg(k) << QStringLiteral("%1 kayıt %2 a,b").arg(script).arg(k);

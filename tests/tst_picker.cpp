@@ -25,29 +25,18 @@ namespace {
 const QString toolsName = QStringLiteral("araç kutusu, 1");
 const QString programName = QStringLiteral("Benim Programım, v2");
 
-void makeFile(const QString &path, bool executable, const QByteArray &content = "#!/bin/sh\n")
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(content);
-    file.close();
-    if (executable)
-        QVERIFY(file.setPermissions(file.permissions() | QFile::ExeOwner));
-}
-
 // A working folder with a list, and a tools folder of programs and others.
 void seed(const TestFolder &folder)
 {
     folder.write("data.txt", TestFolder::sampleList());
-    const QString tools = folder.filePath(toolsName) + '/';
-    makeFile(tools + programName, true);
-    makeFile(tools + "ikinci", true);
-    makeFile(tools + "BÜYÜK.EXE", false);
-    makeFile(tools + "küçük.exe", false);
-    makeFile(tools + "belge.txt", false);
-    makeFile(tools + ".gizli", true);
-    QDir().mkpath(tools + "alt klasör");
+    const QString tools = toolsName + '/';
+    folder.writeProgram(tools + programName);
+    folder.writeProgram(tools + "ikinci");
+    folder.write(tools + "BÜYÜK.EXE", "MZ");
+    folder.write(tools + "küçük.exe", "MZ");
+    folder.write(tools + "belge.txt", "metin");
+    folder.writeProgram(tools + ".gizli");
+    QDir().mkpath(folder.filePath(tools + "alt klasör"));
 }
 
 Form2 &settings()
@@ -324,9 +313,8 @@ private slots:
     {
         TestFolder folder;
         seed(folder);
-        const QString tools = folder.filePath(toolsName) + '/';
-        makeFile(tools + "izle", true,
-                 "#!/bin/sh\necho \"$@\" > \"$PWD/trace.part\"; mv \"$PWD/trace.part\" \"$PWD/trace.txt\"\n");
+        folder.writeProgram(toolsName + "/izle",
+                            "#!/bin/sh\necho \"$@\" > \"$PWD/trace.part\"; mv \"$PWD/trace.part\" \"$PWD/trace.txt\"\n");
         {
             RuntimeProbe probe;
             openSettings();
@@ -382,7 +370,7 @@ private slots:
         TestFolder folder;
         RuntimeProbe probe;
         seed(folder);
-        makeFile(folder.filePath("kaynak/ses"), true);
+        folder.writeProgram("kaynak/ses");
         QDir().mkpath(folder.filePath("birim"));
         const QString mountPoint = folder.filePath("birim");
         if (QProcess::execute("mount", {"--bind", folder.filePath("kaynak"), mountPoint}) != 0)

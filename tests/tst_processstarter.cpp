@@ -10,16 +10,6 @@
 #include <unistd.h>
 
 namespace {
-void makeExecutable(const QString &path, const QByteArray &script = "#!/bin/sh\n")
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(script);
-    file.close();
-    QVERIFY(file.setPermissions(file.permissions() | QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther));
-}
-
 // Records its arguments one a line, then its working folder, its session and
 // an environment variable, into trace.txt beside itself.
 const QByteArray tracer = "#!/bin/sh\n"
@@ -65,9 +55,9 @@ private slots:
         QFETCH(QString, program);
         QFETCH(QStringList, arguments);
         TestFolder folder;
-        makeExecutable(folder.filePath("my tools/run me"));
-        makeExecutable(folder.filePath("a"));
-        makeExecutable(folder.filePath("a b"));
+        folder.writeProgram("my tools/run me");
+        folder.writeProgram("a");
+        folder.writeProgram("a b");
         folder.write("doc.txt", "text\n");
         if (program == QLatin1String("%sh"))
             program = QStandardPaths::findExecutable("sh");
@@ -80,8 +70,7 @@ private slots:
     void startsDetachedWithArguments()
     {
         TestFolder folder;
-        const QString script = folder.filePath("iki kelime/izle");
-        makeExecutable(script, tracer);
+        const QString script = folder.writeProgram("iki kelime/izle", tracer);
         qputenv("HIZLI_MARK", "işaret");
         ProcessStarter::start(script + " bir, iki  üç");
         QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(folder.filePath("iki kelime/trace.txt")), 5000);

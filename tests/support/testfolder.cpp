@@ -19,9 +19,18 @@ TestFolder::~TestFolder()
 
 void TestFolder::write(const QString &name, const QByteArray &bytes) const
 {
+    QDir().mkpath(QFileInfo(filePath(name)).path());
     QFile file(filePath(name));
     QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     QCOMPARE(file.write(bytes), bytes.size());
+}
+
+QString TestFolder::writeProgram(const QString &name, const QByteArray &script) const
+{
+    write(name, script);
+    QFile file(filePath(name));
+    file.setPermissions(file.permissions() | QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther);
+    return filePath(name);
 }
 
 QByteArray TestFolder::read(const QString &name) const

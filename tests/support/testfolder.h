@@ -17,7 +17,10 @@ public:
     QString path() const { return m_dir.path(); }
     QString filePath(const QString &name) const { return m_dir.filePath(name); }
 
+    // Writes a file below the folder, creating the folders on its way.
     void write(const QString &name, const QByteArray &bytes) const;
+    // The same, with the execute bit; returns the file's full path.
+    QString writeProgram(const QString &name, const QByteArray &script = "#!/bin/sh\n") const;
     QByteArray read(const QString &name) const;
     bool exists(const QString &name) const;
 
