@@ -203,6 +203,29 @@ private slots:
         QVERIFY(probe.prompts.isEmpty());
     }
 
+    // Something outside removed the hand-off file between browse and choice:
+    // the read-back runs short, which is reported, and the edits stay.
+    void missingHandOffFileIsReported()
+    {
+        TestFolder folder;
+        RuntimeProbe probe;
+        seed(folder);
+        openSettings();
+        settings().text(3)->setText("düzenleme");
+        browse(2);
+        QVERIFY(QFile::remove(folder.filePath("sil.txt")));
+        doubleClickFolder(toolsName);
+        choose("ikinci", false);
+        QCOMPARE(probe.prompts.size(), 1);
+        QVERIFY2(probe.prompts.first().contains("\"sil.txt\"") && probe.prompts.first().contains("3. alan"),
+                 qPrintable(probe.prompts.first()));
+        QVERIFY(!probe.ended);
+        QCOMPARE(box(3), "düzenleme");
+        QCOMPARE(box(4), "/yol/2");
+        QVERIFY(Form3::instance().isVisible());
+        QVERIFY(settings().isVisible());
+    }
+
     void choiceWithoutSelectionDoesNothing()
     {
         TestFolder folder;
