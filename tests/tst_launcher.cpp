@@ -220,13 +220,21 @@ private slots:
         QCOMPARE(probe.status, 0);
     }
 
+    void allItemsFitAboveTheClientArea_data()
+    {
+        QTest::addColumn<QString>("caption");
+        QTest::newRow("captions wider than the window") << "Çok uzun bir başlık";
+        QTest::newRow("captions shorter than the item names") << "a";
+    }
+
     void allItemsFitAboveTheClientArea()
     {
+        QFETCH(QString, caption);
         TestFolder folder;
         RuntimeProbe probe;
         QStringList fields;
         for (int k = 1; k <= 9; ++k)
-            fields << QStringLiteral("Çok uzun bir başlık %1").arg(k) << "/p";
+            fields << caption << "/p";
         folder.write("data.txt", TestFolder::list(fields));
         startLauncher();
         Form1 &form = Form1::instance();
@@ -236,6 +244,7 @@ private slots:
         QCOMPARE(QRect(client->mapToGlobal(QPoint(0, 0)), client->size()), QRect(88, 539, 72, 33));
         QCOMPARE(bar->width(), 72);
         QCOMPARE(bar->height(), bar->heightForWidth(72));
+        QCOMPARE(form.height(), bar->height() + 33);
         QVERIFY(bar->mapTo(&form, QPoint(0, bar->height())).y() <= client->mapTo(&form, QPoint(0, 0)).y());
         QRect previous;
         for (int i = 0; i < 11; ++i) {

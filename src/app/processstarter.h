@@ -19,11 +19,13 @@ public:
 
     static Command resolve(const QString &commandLine);
 
-    // Starts the program detached, in a session of its own, in the working
-    // folder and with the environment the launcher was given. Raises a
-    // RuntimeError naming the command line when it cannot be started.
+    // Starts the program in a session of its own, in the working folder and
+    // with the environment the launcher was given; it lives on when the
+    // launcher ends. Raises a RuntimeError naming the command line when it
+    // cannot be started.
     static void start(const QString &commandLine);
 
 private:
     static QString executable(const QString &word, bool searchPath);
+    static bool spawn(const Command &command);
 };

@@ -53,17 +53,36 @@ QSize WrapMenuBar::itemSize(const QAction *action) const
     return QSize(qMin(styled.width(), text.width() + 2 * itemPadding), styled.height());
 }
 
+const QList<QSize> &WrapMenuBar::itemSizes() const
+{
+    if (m_sizes.size() != actions().size()) {
+        m_sizes.clear();
+        for (const QAction *action : actions())
+            m_sizes.append(itemSize(action));
+    }
+    return m_sizes;
+}
+
+const QList<QRect> &WrapMenuBar::itemRects() const
+{
+    if (m_rectsWidth != width()) {
+        m_rects = layoutFor(width());
+        m_rectsWidth = width();
+    }
+    return m_rects;
+}
+
 QList<QRect> WrapMenuBar::layoutFor(int width) const
 {
     QList<QRect> rects;
     int rowHeight = fontMetrics().height();
-    for (const QAction *action : actions())
-        rowHeight = qMax(rowHeight, itemSize(action).height());
+    for (const QSize &size : itemSizes())
+        rowHeight = qMax(rowHeight, size.height());
 
     int x = 0;
     int y = 0;
-    for (const QAction *action : actions()) {
-        const int itemWidth = qMin(itemSize(action).width(), qMax(width, 1));
+    for (const QSize &size : itemSizes()) {
+        const int itemWidth = qMin(size.width(), qMax(width, 1));
         if (x > 0 && x + itemWidth > width) {
             x = 0;
             y += rowHeight;
@@ -76,15 +95,19 @@ QList<QRect> WrapMenuBar::layoutFor(int width) const
 
 int WrapMenuBar::heightForWidth(int width) const
 {
-    const QList<QRect> rects = layoutFor(width);
-    return rects.isEmpty() ? fontMetrics().height() : rects.last().bottom() + 1;
+    if (m_heightWidth != width) {
+        const QList<QRect> rects = layoutFor(width);
+        m_height = rects.isEmpty() ? fontMetrics().height() : rects.last().bottom() + 1;
+        m_heightWidth = width;
+    }
+    return m_height;
 }
 
 QSize WrapMenuBar::sizeHint() const
 {
     int width = 0;
-    for (const QAction *action : actions())
-        width += itemSize(action).width();
+    for (const QSize &size : itemSizes())
+        width += size.width();
     return QSize(width, heightForWidth(width));
 }
 
@@ -95,13 +118,15 @@ QSize WrapMenuBar::minimumSizeHint() const
 
 QRect WrapMenuBar::itemRect(int index) const
 {
-    return index >= 0 && index < m_rects.size() ? m_rects.at(index) : QRect();
+    const QList<QRect> &rects = itemRects();
+    return index >= 0 && index < rects.size() ? rects.at(index) : QRect();
 }
 
 int WrapMenuBar::itemAt(const QPoint &position) const
 {
-    for (int i = 0; i < m_rects.size(); ++i) {
-        if (m_rects.at(i).contains(position))
+    const QList<QRect> &rects = itemRects();
+    for (int i = 0; i < rects.size(); ++i) {
+        if (rects.at(i).contains(position))
             return i;
     }
     return -1;
@@ -117,7 +142,7 @@ void WrapMenuBar::activate(int index)
 QString WrapMenuBar::shownText(int index) const
 {
     const QAction *action = actions().at(index);
-    const int natural = itemSize(action).width();
+    const int natural = itemSizes().at(index).width();
     const int available = itemRect(index).width();
     if (natural <= available)
         return literal(action->text());
@@ -148,7 +173,7 @@ void WrapMenuBar::paintEvent(QPaintEvent *)
     empty.menuItemType = QStyleOptionMenuItem::EmptyArea;
     empty.rect = rect();
     style()->drawControl(QStyle::CE_MenuBarEmptyArea, &empty, &painter, this);
-    for (int i = 0; i < m_rects.size(); ++i) {
+    for (int i = 0; i < itemRects().size(); ++i) {
         QStyleOptionMenuItem option;
         initItemOption(&option, i);
         // The style draws the item's face; the caption is drawn here, since
@@ -208,7 +233,7 @@ bool WrapMenuBar::event(QEvent *event)
         break;
     case QEvent::FontChange:
     case QEvent::StyleChange:
-        relayout();
+        invalidate();
         break;
     default:
         break;
@@ -218,7 +243,7 @@ bool WrapMenuBar::event(QEvent *event)
 
 void WrapMenuBar::actionEvent(QActionEvent *event)
 {
-    relayout();
+    invalidate();
     if (event->type() == QEvent::ActionChanged) {
         const int index = int(actions().indexOf(event->action()));
         if (index >= 0) {
@@ -229,18 +254,11 @@ void WrapMenuBar::actionEvent(QActionEvent *event)
     }
 }
 
-void WrapMenuBar::resizeEvent(QResizeEvent *)
+void WrapMenuBar::invalidate()
 {
-    relayout();
-}
-
-void WrapMenuBar::relayout()
-{
-    const QList<QRect> rects = layoutFor(width());
-    const bool heightChanged = rects.isEmpty() || m_rects.isEmpty()
-                               || rects.last().bottom() != m_rects.last().bottom();
-    m_rects = rects;
-    if (heightChanged)
-        updateGeometry();
+    m_sizes.clear();
+    m_rectsWidth = -1;
+    m_heightWidth = -1;
+    updateGeometry();
     update();
 }

@@ -40,17 +40,24 @@ protected:
     void mouseMoveEvent(QMouseEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
-    void resizeEvent(QResizeEvent *event) override;
 
 private:
+    // Item sizes and places are worked out when first asked for after a
+    // change, not at every change: setting nine captions lays out once.
+    const QList<QSize> &itemSizes() const;
+    const QList<QRect> &itemRects() const;
     QList<QRect> layoutFor(int width) const;
     QSize itemSize(const QAction *action) const;
     QString shownText(int index) const;
     void initItemOption(QStyleOptionMenuItem *option, int index) const;
     void setHovered(int index);
-    void relayout();
+    void invalidate();
 
-    QList<QRect> m_rects;
+    mutable QList<QSize> m_sizes;
+    mutable QList<QRect> m_rects;
+    mutable int m_rectsWidth = -1;
+    mutable int m_heightWidth = -1;
+    mutable int m_height = 0;
     int m_hovered = -1;
     int m_pressed = -1;
 };

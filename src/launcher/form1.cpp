@@ -58,14 +58,19 @@ void Form1::placeControls()
     setCentralWidget(m_client);
     m_client->setFixedSize(clientSize);
     m_command1->setGeometry(command1Rect);
+    fitToMenu();
+    m_command1->setFocus();
+}
 
-    // The menu bar wraps above the client area, so the window grows upwards
-    // by its rows while the client area keeps its place and size.
+// The menu bar wraps above the client area, so the window grows upwards by
+// its rows while the client area keeps its place and size. The rows depend
+// on the captions, so this runs again once the list has set them.
+void Form1::fitToMenu()
+{
     const int menuHeight = m_menu->heightForWidth(clientSize.width());
     const QSize windowSize(clientSize.width(), menuHeight + clientSize.height());
     setFixedSize(windowSize);
     setGeometry(QRect(clientTopLeft - QPoint(0, menuHeight), windowSize));
-    m_command1->setFocus();
 }
 
 void Form1::connectHandlers()
@@ -94,6 +99,7 @@ void Form1::Form_Load()
     for (int position = 1; position <= launchItemCount; ++position)
         launchItem(position)->setText(ShortcutList::readEntry().caption);
     ShortcutList::close();
+    fitToMenu();
 }
 
 void Form1::Command1_Click()

@@ -44,6 +44,7 @@ private:
     void createControls();
     void placeControls();
     void connectHandlers();
+    void fitToMenu();
 
     void launch(int record, QAction *item);
 

@@ -1,0 +1,69 @@
+# What cmake --install puts under the prefix, and the Debian package cpack
+# makes of it:
+#
+#   bin/hizli                                the program
+#   lib/hizli/hizli-desktop                  started by the desktop entry
+#   share/applications/hizli.desktop
+#   share/icons/hicolor/{16x16,32x32}/apps/hizli.png
+#   share/hizli/data.txt                     the example list
+#
+# The layout is fixed: the wrapper finds the program and the example list
+# from its own place, two folders below the prefix, so an installed tree can
+# be moved (or staged under DESTDIR) as a whole.
+
+# The theme wants PNG; the icons are kept as XPM because the program builds
+# them in. Qt already reads XPM and writes PNG, so a few lines of Qt convert
+# them at build time instead of a new image tool.
+add_executable(hizli-xpm2png EXCLUDE_FROM_ALL packaging/xpm2png.cpp)
+target_link_libraries(hizli-xpm2png PRIVATE Qt6::Gui)
+
+set(hizli_icon_pngs)
+foreach(size 16 32)
+    set(png ${CMAKE_CURRENT_BINARY_DIR}/packaging/hizli-${size}.png)
+    add_custom_command(OUTPUT ${png}
+        COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_CURRENT_BINARY_DIR}/packaging
+        COMMAND hizli-xpm2png ${CMAKE_CURRENT_SOURCE_DIR}/icons/hizli-${size}.xpm ${png} ${size}
+        DEPENDS hizli-xpm2png ${CMAKE_CURRENT_SOURCE_DIR}/icons/hizli-${size}.xpm
+        COMMENT "Converting the ${size} pixel icon to PNG"
+        VERBATIM)
+    list(APPEND hizli_icon_pngs ${png})
+    install(FILES ${png} DESTINATION share/icons/hicolor/${size}x${size}/apps RENAME hizli.png)
+endforeach()
+add_custom_target(hizli-icons ALL DEPENDS ${hizli_icon_pngs})
+
+install(TARGETS hizli RUNTIME DESTINATION bin)
+install(PROGRAMS packaging/hizli-desktop DESTINATION lib/hizli)
+install(FILES examples/data.txt DESTINATION share/hizli)
+
+# The entry's Exec names the wrapper by its absolute path, known only once
+# the prefix is: cmake --install --prefix chooses it at install time, and
+# cpack installs with its own. So the entry is written at install time.
+install(CODE "
+set(hizli_desktop_template [[${CMAKE_CURRENT_SOURCE_DIR}/packaging/hizli.desktop.in]])
+set(hizli_desktop_work [[${CMAKE_CURRENT_BINARY_DIR}/packaging/desktop]])
+include([[${CMAKE_CURRENT_SOURCE_DIR}/cmake/HizliDesktopEntry.cmake]])
+")
+
+# cpack -G DEB
+set(HIZLI_PACKAGE_MAINTAINER "Hızlı geliştiricileri <hizli@localhost>"
+    CACHE STRING "Maintainer field of the Debian package")
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME hizli)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_CONTACT "${HIZLI_PACKAGE_MAINTAINER}")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "tiny quick launcher for nine programs")
+string(CONCAT CPACK_DEBIAN_PACKAGE_DESCRIPTION
+    "Hızlı is a small window near the lower left of the screen whose menu\n"
+    "starts one of nine programs kept in a plain list; the list is edited in\n"
+    "its settings window. One shortcut to Hızlı replaces nine on the panel.")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION utils)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+# The Qt and C++ libraries come from dpkg-shlibdeps; the platform plugin
+# that draws the windows is loaded at run time, so no linker sees it.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+set(CPACK_STRIP_FILES ON)
+include(CPack)
