@@ -226,6 +226,33 @@ private slots:
         QVERIFY(settings().isVisible());
     }
 
+    // A name the list cannot hold would come back cut or changed: refused.
+    void unstorableNameIsRefused_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("quotation mark") << QStringLiteral("say \"hi\"");
+        QTest::newRow("outside the code page") << QStringLiteral("程序");
+    }
+
+    void unstorableNameIsRefused()
+    {
+        QFETCH(QString, name);
+        TestFolder folder;
+        RuntimeProbe probe;
+        seed(folder);
+        folder.writeProgram(toolsName + '/' + name);
+        openSettings();
+        browse(2);
+        doubleClickFolder(toolsName);
+        choose(name, false);
+        QCOMPARE(probe.prompts.size(), 1);
+        QVERIFY2(probe.prompts.first().contains("\"sil.txt\""), qPrintable(probe.prompts.first()));
+        QCOMPARE(folder.read("sil.txt"), QByteArray("\"3\"\r\n"));
+        QCOMPARE(box(3), "Başlık 2");
+        QVERIFY(Form3::instance().isVisible());
+        QVERIFY(!probe.ended);
+    }
+
     void choiceWithoutSelectionDoesNothing()
     {
         TestFolder folder;

@@ -62,13 +62,35 @@ QString reasonFor(const QString &name, int error)
     }
 }
 
+// What the user can do about a file that could not be written: permissions
+// and disk space do not help against a folder in the file's place or a
+// file system mounted read-only.
+QString adviceFor(const QString &name, int error)
+{
+    if (QFileInfo(name).isDir())
+        return QStringLiteral("Bu klasörü taşıyın ya da adını değiştirin, sonra yeniden deneyin.");
+    switch (error) {
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("Klasöre ve dosyaya yazma izniniz olduğunu denetleyip yeniden deneyin.");
+    case EROFS:
+        return QStringLiteral("Dosya sistemini yazılabilir olarak bağlayın ya da listeyi yazılabilir bir "
+                              "klasöre taşıyıp Hızlı'yı oradan başlatın.");
+    case ENOSPC:
+    case EDQUOT:
+        return QStringLiteral("Diskte yer açıp yeniden deneyin.");
+    default:
+        return QStringLiteral("Klasöre yazma izniniz olduğunu ve diskte yer bulunduğunu "
+                              "denetleyip yeniden deneyin.");
+    }
+}
+
 [[noreturn]] void raiseNotWritten(const QString &name, int error, bool previousKept)
 {
-    QString text = QStringLiteral("\"%1\" dosyası \"%2\" klasörüne yazılamadı: %3.\n\n"
-                                  "Klasöre yazma izniniz olduğunu ve diskte yer bulunduğunu "
-                                  "denetleyip yeniden deneyin.")
-                       .arg(name, folder(), reasonFor(name, error));
-    if (previousKept)
+    QString text = QStringLiteral("\"%1\" dosyası \"%2\" klasörüne yazılamadı: %3.\n\n%4")
+                       .arg(name, folder(), reasonFor(name, error), adviceFor(name, error));
+    // Only a file that is still there has kept its content.
+    if (previousKept && QFileInfo(name).isFile())
         text += QStringLiteral(" Dosyanın önceki içeriği olduğu gibi duruyor.");
     throw RuntimeError(RuntimeError::Kind::FileNotWritten, text, name);
 }
@@ -173,10 +195,11 @@ void FileTable::writeRecord(int number, const QStringList &fields)
                 bad = RecordWriter::unstorableCharacter(field);
         }
         throw RuntimeError(RuntimeError::Kind::FieldNotStorable,
-                           QStringLiteral("\"%1\" dosyasına yazılamadı: bir alanda bu dosyada "
-                                          "saklanamayan \"%2\" karakteri var.\n\n"
-                                          "Bu karakteri silip yeniden deneyin.")
-                               .arg(file.name, bad),
+                           QStringLiteral("\"%1\" dosyası \"%2\" klasörüne yazılamadı: bir "
+                                          "alanda bu dosyada saklanamayan \"%3\" karakteri var.\n\n"
+                                          "Bu karakteri içermeyen bir ad ya da yol seçip yeniden "
+                                          "deneyin.")
+                               .arg(file.name, folder(), bad),
                            file.name);
     }
     errno = 0;

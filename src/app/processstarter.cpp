@@ -10,6 +10,8 @@
 
 #include <csignal>
 #include <spawn.h>
+#include <sys/wait.h>
+#include <thread>
 #include <vector>
 
 extern char **environ;
@@ -90,7 +92,13 @@ bool ProcessStarter::spawn(const Command &command)
     pid_t pid = 0;
     const int result = posix_spawn(&pid, argv.front(), nullptr, &attributes, argv.data(), environ);
     posix_spawnattr_destroy(&attributes);
-    return result == 0;
+    if (result != 0)
+        return false;
+    // The launcher ends right after a start, handing the program to init;
+    // should it live on, this reaps the program when it exits, so none is
+    // ever left a zombie.
+    std::thread([pid] { waitpid(pid, nullptr, 0); }).detach();
+    return true;
 }
 
 void ProcessStarter::start(const QString &commandLine)
