@@ -11,8 +11,6 @@
 #include <QPushButton>
 #include <QTest>
 
-#include <csignal>
-#include <sys/resource.h>
 
 namespace {
 void openSettings()
@@ -46,29 +44,6 @@ QStringList sampleFields()
         fields << QStringLiteral("Başlık %1").arg(k) << QStringLiteral("/yol/%1").arg(k);
     return fields;
 }
-
-// Files may grow no larger than this while the guard lives, as on a full disk.
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &m_previous);
-        m_handler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = m_previous;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_previous);
-        std::signal(SIGXFSZ, m_handler);
-    }
-
-private:
-    rlimit m_previous{};
-    void (*m_handler)(int) = nullptr;
-};
 }
 
 class SettingsTest : public QObject
@@ -247,34 +222,6 @@ private slots:
         QVERIFY(Form2::instance().isVisible());
         QCOMPARE(boxTexts(), edited);
         QCOMPARE(folder.read("data.txt"), TestFolder::sampleList());
-    }
-
-    void failedWriteKeepsListAndEdits()
-    {
-        TestFolder folder;
-        RuntimeProbe probe;
-        folder.write("data.txt", TestFolder::sampleList());
-        openSettings();
-        for (int number = 1; number <= 18; ++number)
-            box(number)->setText(QStringLiteral("uzun bir metin %1").arg(number).repeated(8));
-        const QStringList edited = boxTexts();
-        {
-            const FileSizeLimit limit(512);
-            click("Command1");
-        }
-        QCOMPARE(probe.prompts.size(), 1);
-        QVERIFY(probe.prompts.first().contains("\"data.txt\""));
-        QVERIFY(probe.prompts.first().contains(folder.path()));
-        QVERIFY(!probe.ended);
-        QVERIFY(Form2::instance().isVisible());
-        QCOMPARE(boxTexts(), edited);
-        QCOMPARE(folder.read("data.txt"), TestFolder::sampleList());
-        QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList{"data.txt"});
-
-        // Once the cause is gone, the same edits save.
-        click("Command1");
-        QVERIFY(probe.ended);
-        QCOMPARE(folder.read("data.txt"), TestFolder::list(edited));
     }
 
     void shortListAtRevertFailsAfterEarlierRows()

@@ -111,26 +111,6 @@ private slots:
         QCOMPARE(folder.read("sil.txt"), QByteArray("\"5\"\r\n\"a b\",\"/x/a b\"\r\n"));
     }
 
-    void listRoundTripsNineEntries()
-    {
-        TestFolder folder;
-        ShortcutList::Entries entries;
-        for (int k = 0; k < ShortcutList::size; ++k)
-            entries[k] = {QStringLiteral("Öğe %1, ı").arg(k + 1), QStringLiteral(" /a b/%1 \\x ").arg(k + 1)};
-        entries[4] = {};
-        ShortcutList::write(entries);
-
-        QByteArray expected;
-        for (const ShortcutEntry &entry : entries)
-            expected += TestFolder::list({entry.caption, entry.path});
-        QCOMPARE(folder.read("data.txt"), expected);
-
-        ShortcutList::openForReading();
-        for (const ShortcutEntry &entry : entries)
-            QCOMPARE(ShortcutList::readEntry(), entry);
-        ShortcutList::close();
-    }
-
     void shortListFailsAtFirstMissingField_data()
     {
         QTest::addColumn<QByteArray>("bytes");
@@ -216,21 +196,6 @@ private slots:
         QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList{"data.txt"});
     }
 
-    void listThatIsAFolderIsNotOpened()
-    {
-        TestFolder folder;
-        QVERIFY(QDir(folder.path()).mkdir("data.txt"));
-        for (const FileTable::Mode mode : {FileTable::Mode::Input, FileTable::Mode::Output}) {
-            try {
-                FileTable::open(1, "data.txt", mode);
-                QFAIL("a folder opened as the list");
-            } catch (const RuntimeError &error) {
-                QVERIFY(error.text().contains("klasör"));
-                QVERIFY(error.text().contains("data.txt"));
-            }
-            QVERIFY(!FileTable::isOpen(1));
-        }
-    }
 };
 
 QTEST_GUILESS_MAIN(StoreTest)
