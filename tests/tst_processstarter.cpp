@@ -37,6 +37,8 @@ private slots:
         QTest::newRow("runs of blanks between arguments")
             << "@/my tools/run me  x   y " << "@/my tools/run me" << QStringList{"x", "y"};
         QTest::newRow("shortest run of words wins") << "@/a b" << "@/a" << QStringList{"b"};
+        QTest::newRow("name ending in a blank") << "@/iz " << "@/iz " << QStringList{};
+        QTest::newRow("leading blanks skipped") << "  @/iz  x" << "@/iz " << QStringList{"x"};
         QTest::newRow("relative path from the working folder") << "./a --x" << "@/a" << QStringList{"--x"};
         QTest::newRow("bare name in the working folder") << "a" << "@/a" << QStringList{};
         QTest::newRow("bare name on PATH") << "sh -c true" << "%sh" << QStringList{"-c", "true"};
@@ -58,6 +60,7 @@ private slots:
         folder.writeProgram("my tools/run me");
         folder.writeProgram("a");
         folder.writeProgram("a b");
+        folder.writeProgram("iz ");
         folder.write("doc.txt", "text\n");
         if (program == QLatin1String("%sh"))
             program = QStandardPaths::findExecutable("sh");

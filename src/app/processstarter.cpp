@@ -45,11 +45,16 @@ ProcessStarter::Command ProcessStarter::resolve(const QString &commandLine)
         return command;
     }
 
-    const QString line = commandLine.trimmed();
+    // Leading blanks go, as the platform the lists come from skips them; a
+    // trailing blank may belong to the program's own name.
+    qsizetype start = 0;
+    while (start < commandLine.size() && commandLine.at(start) == u' ')
+        ++start;
+    const QString line = commandLine.mid(start);
     bool firstWord = true;
     for (qsizetype end = line.indexOf(u' '); ; end = line.indexOf(u' ', end + 1)) {
         const QString candidate = end < 0 ? line : line.left(end);
-        if (!candidate.isEmpty() && !candidate.endsWith(u' ')) {
+        if (!candidate.isEmpty()) {
             const QString program = executable(candidate, firstWord);
             firstWord = false;
             if (!program.isEmpty()) {

@@ -96,6 +96,10 @@ class Accessibility:
         return text.getText(0, text.characterCount)
 
     @staticmethod
+    def has_state(node, state):
+        return node.getState().contains(state)
+
+    @staticmethod
     def action_names(node):
         action = node.queryAction()
         return [action.getName(i) for i in range(action.nActions)]
@@ -134,6 +138,18 @@ class Accessibility:
 
     def press(self, node):
         self.do_action(node, "Press")
+
+    def select_child(self, view, index):
+        """Selects one item of a list or tree view, as a screen reader's user
+        does. Views that offer the Selection interface are asked through it;
+        Qt's bridge before 6.5 offers item views only the Table interface,
+        whose row selection is the same choice."""
+        try:
+            done = view.querySelection().selectChild(index)
+        except NotImplementedError:
+            done = view.queryTable().addRowSelection(index)
+        if not done:
+            raise AssertionError(f"{view.getRoleName()} refused to select its item {index}")
 
     def set_text(self, node, text):
         """Replaces the whole text of an editable text, as a screen reader's

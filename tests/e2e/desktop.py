@@ -236,12 +236,29 @@ class Desktop:
         subprocess.run(["xdotool", *map(str, args)], env=self.child_env(), check=True,
                        stdout=subprocess.DEVNULL)
 
+    def move_pointer(self, x, y):
+        """Moves the pointer to x, y and returns once it is there. xdotool's
+        --sync waits for a motion event, which never comes when the pointer
+        already stands on the spot (it gives up only after 15 s), so then
+        there is nothing to move."""
+        pointer = self.x.screen().root.query_pointer()
+        if (pointer.root_x, pointer.root_y) != (x, y):
+            self.xdotool("mousemove", "--sync", x, y)
+
     def click(self, x, y):
-        self.xdotool("mousemove", "--sync", x, y, "click", "1")
+        self.move_pointer(x, y)
+        self.xdotool("click", "1")
 
     def click_centre(self, extents):
         x, y, width, height = extents
         self.click(x + width // 2, y + height // 2)
+
+    def double_click_centre(self, extents):
+        """Two presses of the first button at one spot, well inside any
+        toolkit's double-click interval."""
+        x, y, width, height = extents
+        self.move_pointer(x + width // 2, y + height // 2)
+        self.xdotool("click", "--repeat", "2", "--delay", "60", "1")
 
     def focus_window(self, window_id):
         self.xdotool("windowfocus", "--sync", window_id)

@@ -12,6 +12,7 @@ list on disk, the program that was started and the exit status.
 
 import argparse
 import os
+import re
 import stat
 import subprocess
 import sys
@@ -301,7 +302,8 @@ class Errors(HizliCase):
         self.assertNotEqual(self.wait_exit(), 0)
 
 
-class Settings(HizliCase):
+class SettingsCase(HizliCase):
+    """A case that opens the settings window on a list of nine known rows."""
     FIELDS = []
     for k in range(1, 10):
         FIELDS += [f"Başlık {k}", f"C:\\Program Files\\prog{k}.exe /ş {k}"]
@@ -338,6 +340,11 @@ class Settings(HizliCase):
             fields[number - 1] = text
         return stored(fields)
 
+    def texts(self, boxes):
+        return [self.a11y.text(box) for box in boxes]
+
+
+class Settings(SettingsCase):
     def test_text_set_through_accessibility_is_saved_exactly(self):
         window, boxes = self.open_settings(by_click=False)
         self.a11y.set_text(boxes[0], "Yeni başlık İğ, ş")
@@ -361,6 +368,198 @@ class Settings(HizliCase):
             self.a11y.find(window, "push button", "Kaydet ve çık")))
         self.assertEqual(self.wait_exit(), 0)
         self.assertEqual(self.read("data.txt"), self.expected({2: "xterm -e top"}))
+
+
+def volume_root(folder):
+    """The mount point that holds folder: the longest one that leads to it."""
+    best = "/"
+    with open("/proc/self/mounts") as mounts:
+        for line in mounts:
+            point = re.sub(r"\\([0-7]{3})", lambda m: chr(int(m.group(1), 8)), line.split()[1])
+            if (folder == point or folder.startswith(point.rstrip("/") + "/")) \
+                    and len(point) > len(best):
+                best = point
+    return best
+
+
+def folder_chain(folder):
+    """What the folder list shows above a folder's subfolders: the volume's
+    root by its full path, then one item per folder down to this one."""
+    root = volume_root(folder)
+    rest = os.path.relpath(folder, root)
+    return [root] + ([] if rest == "." else rest.split(os.sep))
+
+
+class Picker(SettingsCase):
+    """The browse buttons, the picker and the choice, from the settings row
+    that asks to the list saved with the chosen program."""
+    TOOLS = "araç kutusu"
+    PROGRAM = "yardım aracı"
+    PICKER = "Kısayol oluştur"
+
+    def setUp(self):
+        super().setUp()
+        # The working folder holds one program of its own, so that what the
+        # file list shows tells which folder is open.
+        self.folder = os.path.realpath(self.folder)
+        self.program(self.path("başka program"))
+        self.tools = self.path(self.TOOLS)
+        os.mkdir(self.tools)
+        os.mkdir(os.path.join(self.tools, "alt klasör"))
+        self.program(os.path.join(self.tools, self.PROGRAM))
+        self.program(os.path.join(self.tools, "b.sh"))
+        for name in ("Kur.exe", "oku.txt"):     # listed by its name alone; not listed
+            open(os.path.join(self.tools, name), "wb").close()
+        self.chosen = os.path.join(self.tools, self.PROGRAM)
+
+    def program(self, name):
+        with open(name, "w") as file:
+            file.write("#!/bin/sh\nexit 0\n")
+        os.chmod(name, os.stat(name).st_mode | stat.S_IXUSR)
+
+    # ------------------------------------------------------------ looking
+
+    def browse_button(self, window, row):
+        """Row k's "Gözat", found where the row stands."""
+        buttons = self.a11y.find_all(window, "push button", "Gözat")
+        self.assertEqual(len(buttons), 9)
+        top = SETTINGS_CLIENT[1] + 32 + 24 * (row - 1)
+        for button in buttons:
+            if self.a11y.extents(button) == (SETTINGS_CLIENT[0] + 384, top, 49, 17):
+                return button
+        self.fail(f"no browse button stands in row {row}: "
+                  f"{[self.a11y.extents(b) for b in buttons]}")
+
+    def controls(self, picker):
+        """Drive1, Dir1, File1 and Command2, as the window's client holds them."""
+        client = self.a11y.find(picker, "filler")
+        children = self.a11y.children(client)
+        self.assertEqual([c.getRoleName() for c in children],
+                         ["combo box", "tree", "list", "push button"])
+        return children
+
+    def folder_names(self, tree):
+        return [cell.name for cell in self.a11y.find_all(tree, "table cell")]
+
+    def highlighted(self, tree):
+        return [cell.name for cell in self.a11y.find_all(tree, "table cell")
+                if self.a11y.has_state(cell, pyatspi.STATE_SELECTED)]
+
+    def file_names(self, files):
+        items = self.a11y.children(files)
+        self.assertEqual({item.getRoleName() for item in items} - {"list item"}, set())
+        return [item.name for item in items]
+
+    def assert_picker_shows(self, picker, folder, subfolders, files):
+        """The picker at its place, its four controls reachable by role and
+        name, the folder list open on folder and the file list showing
+        files."""
+        self.assertEqual(self.a11y.extents(picker), (184, 141, 247, 327))
+        drive, tree, file_list, choose = self.controls(picker)
+        self.assertEqual([self.a11y.extents(c) for c in (drive, tree, file_list, choose)],
+                         [(192, 149, 73, 21), (192, 173, 233, 96), (192, 269, 233, 162),
+                          (312, 437, 97, 25)])
+        root = volume_root(folder)
+        self.assertTrue(drive.name == root or drive.name.startswith(root + " ["),
+                        f"the drive list shows {drive.name!r}, not the volume of {folder}")
+        self.assertEqual(choose.name, "Seç")
+        self.assertIn("Press", self.a11y.action_names(choose))
+        chain = folder_chain(folder)
+        self.assertEqual(self.folder_names(tree), chain + subfolders)
+        self.assertEqual(self.highlighted(tree), chain[-1:],
+                         "the open folder is not the highlighted one")
+        self.assertEqual(self.file_names(file_list), files)
+        return drive, tree, file_list, choose
+
+    def picker_windows(self):
+        return [w for w in DESKTOP.windows(self.process.pid) if w[0] == self.PICKER]
+
+    # ------------------------------------------------------------ acting
+
+    def browse(self, window, row):
+        """Presses row's "Gözat" and waits for its number in sil.txt and the
+        picker on the screen."""
+        self.a11y.press(self.browse_button(window, row))
+        number = f'"{2 * row - 1}"\r\n'.encode()
+        wait_until(lambda: os.path.exists(self.path("sil.txt")) and self.read("sil.txt") == number,
+                   what=f"row {row}'s number in sil.txt")
+        picker = self.a11y.wait_top_level(self.app, "frame", self.PICKER)
+        window = wait_until(lambda: self.picker_windows(), what="the picker on the screen")
+        self.assertEqual(len(window), 1, f"more than one picker: {window}")
+        self.assertEqual([w.name for w in self.a11y.children(self.app)].count(self.PICKER), 1)
+        self.assert_picker_shows(picker, self.folder, [self.TOOLS], ["başka program"])
+        return picker, window[0]
+
+    def choose_from_tools(self, open_by, choose_by):
+        """Row 3 asks, then row 5 asks while the picker is open; the
+        program in the subfolder is chosen. Returns the settings window, its
+        eighteen boxes and the picker, once the picker has gone from the
+        screen."""
+        window, boxes = self.open_settings(by_click=False)
+        self.browse(window, 3)
+        picker, x_window = self.browse(window, 5)
+        _, tree, file_list, choose = self.controls(picker)
+
+        cell = [c for c in self.a11y.find_all(tree, "table cell") if c.name == self.TOOLS][0]
+        if open_by == "double-click":
+            DESKTOP.double_click_centre(self.a11y.extents(cell))
+        else:
+            # A single click only highlights the folder; Return opens it.
+            DESKTOP.click_centre(self.a11y.extents(cell))
+            wait_until(lambda: self.highlighted(tree) == [self.TOOLS], pump=self.a11y.pump,
+                       what=f"{self.TOOLS!r} highlighted")
+            self.assertEqual(self.file_names(file_list), ["başka program"],
+                             "a single click opened the folder")
+            self.assertEqual(self.folder_names(tree), folder_chain(self.folder) + [self.TOOLS],
+                             "a single click opened the folder")
+            DESKTOP.focus_window(x_window[6])
+            DESKTOP.key("Return")
+        files = ["b.sh", "Kur.exe", self.PROGRAM]
+        wait_until(lambda: self.file_names(file_list) == files, pump=self.a11y.pump,
+                   what=f"the programs of {self.TOOLS!r} in the file list")
+        self.assert_picker_shows(picker, self.tools, ["alt klasör"], files)
+
+        item = self.a11y.children(file_list)[files.index(self.PROGRAM)]
+        if choose_by == "Seç":
+            self.a11y.select_child(file_list, files.index(self.PROGRAM))
+            wait_until(lambda: self.a11y.has_state(item, pyatspi.STATE_SELECTED),
+                       pump=self.a11y.pump, what=f"{self.PROGRAM!r} selected")
+            self.assertEqual(self.read("sil.txt"), b'"9"\r\n', "selecting alone chose the program")
+            self.a11y.press(choose)
+        else:
+            DESKTOP.double_click_centre(self.a11y.extents(item))
+        wait_until(lambda: not self.picker_windows(), what="the picker to hide")
+        return window, boxes, picker
+
+    def assert_row_5_filled(self, window, boxes, picker):
+        self.assertFalse(self.a11y.has_state(picker, pyatspi.STATE_SHOWING)
+                         or self.a11y.has_state(picker, pyatspi.STATE_VISIBLE),
+                         "the picker still shows on the accessibility bus")
+        self.assertEqual(self.read("sil.txt"),
+                         b'"9"\r\n' + stored([self.PROGRAM, self.chosen]))
+        # Row 5 has the choice, row 3 (asked first) and every other row
+        # are as they were, and nothing is saved yet.
+        fields = list(self.FIELDS)
+        fields[8:10] = [self.PROGRAM, self.chosen]
+        self.assertEqual(self.texts(boxes), fields)
+        self.assertEqual(self.read("data.txt"), stored(self.FIELDS + ["Onuncu", "fazla"]))
+        self.assertIsNone(self.process.poll(), "the choice ended the program")
+        self.assertIsNotNone(DESKTOP.window_titled("Ayarlar", self.process.pid))
+
+        self.a11y.press(self.a11y.find(window, "push button", "Kaydet ve çık"))
+        self.assertEqual(self.wait_exit(), 0)
+        self.assertEqual(self.read("data.txt"),
+                         self.expected({9: self.PROGRAM, 10: self.chosen}))
+        self.assertEqual(self.read("sil.txt"), b'"9"\r\n' + stored([self.PROGRAM, self.chosen]),
+                         "the hand-off file did not outlive the program")
+
+    def test_choice_with_sec_fills_the_row_that_asked_last(self):
+        self.assert_row_5_filled(*self.choose_from_tools(open_by="double-click",
+                                                         choose_by="Seç"))
+
+    def test_double_click_on_the_file_chooses_as_sec_does(self):
+        self.assert_row_5_filled(*self.choose_from_tools(open_by="Return",
+                                                         choose_by="double-click"))
 
 
 def main():
