@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace {
 
@@ -62,6 +63,9 @@ void Runtime::messageBox(const QString &prompt, const QString &title)
     }
     QMessageBox box(QMessageBox::NoIcon, title, displayText(prompt), QMessageBox::Ok);
     box.setTextFormat(Qt::PlainText);
+    // The button speaks the program's language, as the platform's own box
+    // does on a Turkish desktop.
+    box.button(QMessageBox::Ok)->setText(QStringLiteral("Tamam"));
     box.setDefaultButton(QMessageBox::Ok);
     box.setEscapeButton(QMessageBox::Ok);
     box.setWindowModality(Qt::ApplicationModal);

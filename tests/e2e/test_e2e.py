@@ -131,7 +131,7 @@ class HizliCase(unittest.TestCase):
         def look():
             for window in self.a11y.children(self.app):
                 if window is not None and window.name == title and \
-                        self.a11y.find(window, "push button", "OK") is not None:
+                        self.a11y.find(window, "push button", "Tamam") is not None:
                     return window
             return None
         return wait_until(look, pump=self.a11y.pump, what=f"message box {title!r}")
@@ -255,7 +255,7 @@ class Launcher(HizliCase):
         self.assertEqual(lines[5], "diğer programları rahatça çağırın")
         self.assertEqual((lines[2], lines[6]), ("", ""))
 
-        self.a11y.press(self.a11y.find(box, "push button", "OK"))
+        self.a11y.press(self.a11y.find(box, "push button", "Tamam"))
         self.wait_gone("Hakkında")
         self.assertIsNone(self.process.poll(), "closing the About box ended the program")
         self.assertIsNotNone(DESKTOP.window_titled("Hızlı", self.process.pid))
@@ -279,7 +279,7 @@ class Errors(HizliCase):
         self.start()
         box, _ = self.assert_error_box_only(["data.txt", self.folder])
         self.assertIsNone(self.process.poll(), "the program ended before the box was closed")
-        self.a11y.press(self.a11y.find(box, "push button", "OK"))
+        self.a11y.press(self.a11y.find(box, "push button", "Tamam"))
         self.assertNotEqual(self.wait_exit(), 0)
         self.assertFalse(os.path.exists(self.path("data.txt")), "a list was made up")
 
@@ -298,7 +298,7 @@ class Errors(HizliCase):
         self.a11y.press(self.nth_item(launcher, 3))
         box = self.dialog("Hızlı")
         self.assertIn("/yok/böyle bir program", self.label_text(box))
-        self.a11y.press(self.a11y.find(box, "push button", "OK"))
+        self.a11y.press(self.a11y.find(box, "push button", "Tamam"))
         self.assertNotEqual(self.wait_exit(), 0)
 
 
