@@ -11,6 +11,7 @@
 #include "app/runtime.h"
 #include "launcher/form1.h"
 #include "runtimeprobe.h"
+#include "settingswindow.h"
 #include "settings/form2.h"
 #include "store/shortcutlist.h"
 #include "testfolder.h"
@@ -194,24 +195,6 @@ void fill(const QString &folder)
 
 // --- The windows -----------------------------------------------------------
 
-QLineEdit *box(int number)
-{
-    return Form2::instance().text(number);
-}
-
-QStringList boxTexts()
-{
-    QStringList texts;
-    for (int number = 1; number <= 18; ++number)
-        texts << box(number)->text();
-    return texts;
-}
-
-void clickSave()
-{
-    Form2::instance().findChild<QPushButton *>("Command1")->click();
-}
-
 // The folder as the user sees it: names, kinds, sizes and contents.
 QStringList snapshot(const QString &folder)
 {
@@ -386,8 +369,8 @@ private slots:
         Runtime::run([] { Form2::instance().show(); });
         QVERIFY(Form2::instance().isVisible());
         for (int number = 1; number <= 18; ++number)
-            box(number)->setText(QStringLiteral("düzenlenmiş %1, ğüşiöç").arg(number));
-        const QStringList edited = boxTexts();
+            SettingsWindow::box(number)->setText(QStringLiteral("düzenlenmiş %1, ğüşiöç").arg(number));
+        const QStringList edited = SettingsWindow::texts();
 
         if (cause == "read-only folder") {
             QCOMPARE(chmod(QFile::encodeName(where), 0555), 0);
@@ -406,7 +389,7 @@ private slots:
         }
         const QStringList onDisk = snapshot(where);
 
-        clickSave();
+        SettingsWindow::press("Command1");
 
         QCOMPARE(probe.prompts.size(), 1);
         const QString message = probe.prompts.first();
@@ -415,7 +398,7 @@ private slots:
         QCOMPARE(probe.titles.first(), "Hızlı");
         QVERIFY(!probe.ended);
         QVERIFY(Form2::instance().isVisible());
-        QCOMPARE(boxTexts(), edited);
+        QCOMPARE(SettingsWindow::texts(), edited);
         QCOMPARE(snapshot(where), onDisk);
 
         // Once the cause is mended, the same window saves the same edits.
@@ -432,7 +415,7 @@ private slots:
         } else if (cause == "folder") {
             QVERIFY(QDir(where).rmdir("data.txt"));
         }
-        clickSave();
+        SettingsWindow::press("Command1");
         QCOMPARE(probe.prompts.size(), 1);
         QVERIFY(probe.ended);
         QCOMPARE(probe.status, 0);

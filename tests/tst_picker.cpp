@@ -7,6 +7,7 @@
 #include "picker/form3.h"
 #include "runtimeprobe.h"
 #include "settings/form2.h"
+#include "settingswindow.h"
 #include "testfolder.h"
 
 #include <QAccessible>
@@ -46,19 +47,13 @@ Form2 &settings()
 
 QString box(int number)
 {
-    return settings().text(number)->text();
+    return SettingsWindow::box(number)->text();
 }
 
 template <typename T>
 T *picker(const char *name)
 {
     return Form3::instance().findChild<T *>(name);
-}
-
-void openSettings()
-{
-    Runtime::run([] { Form1::instance().show(); });
-    Form1::instance().findChild<QAction *>("Ayarlar")->trigger();
 }
 
 void browse(int row)
@@ -135,7 +130,7 @@ private slots:
         RuntimeProbe probe;
         seed(folder);
         folder.write("sil.txt", "\"3\"\r\n\"eski\",\"/eski\"\r\n");
-        openSettings();
+        SettingsWindow::open();
         browse(row);
         QCOMPARE(folder.read("sil.txt"), bytes);
         QCOMPARE(bytes.size(), row <= 5 ? 5 : 6);
@@ -157,7 +152,7 @@ private slots:
         TestFolder folder;
         RuntimeProbe probe;
         seed(folder);
-        openSettings();
+        SettingsWindow::open();
         browse(3);
         browse(5);
         doubleClickFolder(toolsName);
@@ -191,7 +186,7 @@ private slots:
         TestFolder folder;
         RuntimeProbe probe;
         seed(folder);
-        openSettings();
+        SettingsWindow::open();
         browse(1);
         folder.write("sil.txt", target);
         doubleClickFolder(toolsName);
@@ -210,7 +205,7 @@ private slots:
         TestFolder folder;
         RuntimeProbe probe;
         seed(folder);
-        openSettings();
+        SettingsWindow::open();
         settings().text(3)->setText("düzenleme");
         browse(2);
         QVERIFY(QFile::remove(folder.filePath("sil.txt")));
@@ -241,7 +236,7 @@ private slots:
         RuntimeProbe probe;
         seed(folder);
         folder.writeProgram(toolsName + '/' + name);
-        openSettings();
+        SettingsWindow::open();
         browse(2);
         doubleClickFolder(toolsName);
         choose(name, false);
@@ -258,7 +253,7 @@ private slots:
         TestFolder folder;
         RuntimeProbe probe;
         seed(folder);
-        openSettings();
+        SettingsWindow::open();
         browse(2);
         doubleClickFolder(toolsName);
         doubleClickFolder("alt klasör");
@@ -275,7 +270,7 @@ private slots:
         TestFolder folder;
         RuntimeProbe probe;
         seed(folder);
-        openSettings();
+        SettingsWindow::open();
         browse(1);
         doubleClickFolder(toolsName);
         QCOMPARE(listedFiles(), (QStringList{programName, "BÜYÜK.EXE", "ikinci", "küçük.exe"}));
@@ -288,7 +283,7 @@ private slots:
         TestFolder folder;
         RuntimeProbe probe;
         seed(folder);
-        openSettings();
+        SettingsWindow::open();
         browse(1);
         auto *dir = picker<DirListBox>("Dir1");
         QCOMPARE(dir->path(), folder.path());
@@ -308,7 +303,7 @@ private slots:
         TestFolder folder;
         RuntimeProbe probe;
         seed(folder);
-        openSettings();
+        SettingsWindow::open();
         browse(4);
         doubleClickFolder(toolsName);
         auto *files = picker<FileListBox>("File1");
@@ -326,7 +321,7 @@ private slots:
         TestFolder folder;
         RuntimeProbe probe;
         seed(folder);
-        openSettings();
+        SettingsWindow::open();
         browse(1);
         doubleClickFolder(toolsName);
         choose("ikinci", false);
@@ -346,7 +341,7 @@ private slots:
         TestFolder folder;
         RuntimeProbe probe;
         seed(folder);
-        openSettings();
+        SettingsWindow::open();
         browse(9);
         settings().findChild<QPushButton *>("Command3")->click();
         QVERIFY(!settings().isVisible());
@@ -367,7 +362,7 @@ private slots:
                             "#!/bin/sh\necho \"$@\" > \"$PWD/trace.part\"; mv \"$PWD/trace.part\" \"$PWD/trace.txt\"\n");
         {
             RuntimeProbe probe;
-            openSettings();
+            SettingsWindow::open();
             browse(6);
             doubleClickFolder(toolsName);
             choose("izle", false);
@@ -389,7 +384,7 @@ private slots:
         TestFolder folder;
         RuntimeProbe probe;
         seed(folder);
-        openSettings();
+        SettingsWindow::open();
         settings().text(1)->setText("düzenleme");
         QVERIFY(QDir(folder.path()).mkdir("sil.txt"));
         browse(1);
@@ -430,7 +425,7 @@ private slots:
         const QString other = Volumes::of(mountPoint).text;
         QCOMPARE(other, mountPoint);
 
-        openSettings();
+        SettingsWindow::open();
         browse(1);
         doubleClickFolder(toolsName);
         auto *drive = picker<DriveListBox>("Drive1");

@@ -5,6 +5,7 @@
 #include "settings/form2.h"
 #include "store/recordwriter.h"
 #include "store/shortcutlist.h"
+#include "settingswindow.h"
 #include "testfolder.h"
 
 #include <QLineEdit>
@@ -109,15 +110,6 @@ QString describe(const ShortcutList::Entries &entries)
     for (const ShortcutEntry &entry : entries)
         parts << "[" + entry.caption + "|" + entry.path + "]";
     return parts.join(' ');
-}
-
-// Every box's text as the window holds it.
-QStringList boxTexts()
-{
-    QStringList texts;
-    for (int number = 1; number <= 18; ++number)
-        texts << Form2::instance().text(number)->text();
-    return texts;
 }
 
 }
@@ -272,7 +264,7 @@ private slots:
         QVERIFY(Form2::instance().isVisible());
         QVERIFY(probe.prompts.isEmpty());
         if (before.contains('\x81'))
-            QVERIFY(boxTexts().join(QString()).contains(QChar(0x81)));
+            QVERIFY(SettingsWindow::texts().join(QString()).contains(QChar(0x81)));
 
         Form2::instance().findChild<QPushButton *>("Command1")->click();
         QCOMPARE(probe.prompts, QStringList());

@@ -1,6 +1,7 @@
 #include "app/runtime.h"
 #include "launcher/form1.h"
 #include "runtimeprobe.h"
+#include "settingswindow.h"
 #include "settings/form2.h"
 #include "testfolder.h"
 
@@ -13,30 +14,6 @@
 
 
 namespace {
-void openSettings()
-{
-    Runtime::run([] { Form1::instance().show(); });
-    Form1::instance().findChild<QAction *>("Ayarlar")->trigger();
-}
-
-QLineEdit *box(int number)
-{
-    return Form2::instance().findChild<QLineEdit *>(QStringLiteral("Text%1").arg(number));
-}
-
-void click(const char *name)
-{
-    Form2::instance().findChild<QPushButton *>(name)->click();
-}
-
-QStringList boxTexts()
-{
-    QStringList texts;
-    for (int number = 1; number <= 18; ++number)
-        texts << box(number)->text();
-    return texts;
-}
-
 QStringList sampleFields()
 {
     QStringList fields;
@@ -56,10 +33,10 @@ private slots:
         TestFolder folder;
         RuntimeProbe probe;
         folder.write("data.txt", TestFolder::sampleList() + "\"onuncu\",\"/yol/10\"\r\n");
-        openSettings();
+        SettingsWindow::open();
         QVERIFY(Form2::instance().isVisible());
-        QCOMPARE(boxTexts(), sampleFields());
-        QCOMPARE(Form2::instance().focusWidget(), box(1));
+        QCOMPARE(SettingsWindow::texts(), sampleFields());
+        QCOMPARE(Form2::instance().focusWidget(), SettingsWindow::box(1));
         QVERIFY(probe.prompts.isEmpty());
     }
 
@@ -68,19 +45,19 @@ private slots:
         TestFolder folder;
         RuntimeProbe probe;
         folder.write("data.txt", TestFolder::sampleList());
-        openSettings();
+        SettingsWindow::open();
         QStringList expected;
         for (int number = 1; number <= 18; ++number)
             expected << QStringLiteral("Text%1").arg(number);
         for (int number = 1; number <= 12; ++number)
             expected << QStringLiteral("Command%1").arg(number);
         QStringList order;
-        QWidget *widget = box(1);
+        QWidget *widget = SettingsWindow::box(1);
         do {
             if (widget->focusPolicy() & Qt::TabFocus)
                 order << widget->objectName();
             widget = widget->nextInFocusChain();
-        } while (widget != box(1));
+        } while (widget != SettingsWindow::box(1));
         QCOMPARE(order, expected);
         QCOMPARE(Form2::instance().findChild<QPushButton *>("Command2")->text(),
                  QString::fromUtf8("Değişiklikleri  iptal et"));
@@ -105,12 +82,12 @@ private slots:
         TestFolder folder;
         RuntimeProbe probe;
         folder.write("data.txt", before);
-        openSettings();
-        QCOMPARE(boxTexts(), sampleFields());
-        box(3)->setText("Hesap Makinesi, ğüşıöç");
-        box(4)->setText(" /usr/bin/Gnome Calc --mod=bilimsel ");
-        box(17)->clear();
-        click("Command1");
+        SettingsWindow::open();
+        QCOMPARE(SettingsWindow::texts(), sampleFields());
+        SettingsWindow::box(3)->setText("Hesap Makinesi, ğüşıöç");
+        SettingsWindow::box(4)->setText(" /usr/bin/Gnome Calc --mod=bilimsel ");
+        SettingsWindow::box(17)->clear();
+        SettingsWindow::press("Command1");
 
         QStringList fields = sampleFields();
         fields[2] = "Hesap Makinesi, ğüşıöç";
@@ -128,10 +105,10 @@ private slots:
         TestFolder folder;
         RuntimeProbe probe;
         folder.write("data.txt", TestFolder::sampleList());
-        openSettings();
+        SettingsWindow::open();
         for (int number = 1; number <= 18; ++number)
-            box(number)->clear();
-        click("Command1");
+            SettingsWindow::box(number)->clear();
+        SettingsWindow::press("Command1");
         QCOMPARE(folder.read("data.txt"), QByteArray("\"\",\"\"\r\n").repeated(9));
     }
 
@@ -140,16 +117,16 @@ private slots:
         TestFolder folder;
         RuntimeProbe probe;
         folder.write("data.txt", TestFolder::sampleList());
-        openSettings();
-        box(1)->setText("düzenlendi");
+        SettingsWindow::open();
+        SettingsWindow::box(1)->setText("düzenlendi");
         // As the picker fills a row.
         Form2::instance().text(11)->setText("seçilen");
         Form2::instance().text(12)->setText("/bir/yer/seçilen");
         QStringList changed = sampleFields();
         changed[7] = "başka programın yazdığı";
         folder.write("data.txt", TestFolder::list(changed));
-        click("Command2");
-        QCOMPARE(boxTexts(), changed);
+        SettingsWindow::press("Command2");
+        QCOMPARE(SettingsWindow::texts(), changed);
         QVERIFY(Form2::instance().isVisible());
         QVERIFY(!probe.ended);
         QCOMPARE(folder.read("data.txt"), TestFolder::list(changed));
@@ -160,22 +137,22 @@ private slots:
         TestFolder folder;
         RuntimeProbe probe;
         folder.write("data.txt", TestFolder::sampleList());
-        openSettings();
+        SettingsWindow::open();
         Form2 *first = &Form2::instance();
-        box(2)->setText("/düzenlenmiş/yol");
-        click("Command3");
+        SettingsWindow::box(2)->setText("/düzenlenmiş/yol");
+        SettingsWindow::press("Command3");
         QVERIFY(!Form2::instance().isVisible());
         QVERIFY(!probe.ended);
         Form1::instance().findChild<QAction *>("Ayarlar")->trigger();
         QCOMPARE(&Form2::instance(), first);
-        QCOMPARE(box(2)->text(), "/düzenlenmiş/yol");
+        QCOMPARE(SettingsWindow::box(2)->text(), "/düzenlenmiş/yol");
         QCOMPARE(folder.read("data.txt"), TestFolder::sampleList());
 
         Form2::instance().close();
         QVERIFY(!probe.ended);
         Form1::instance().findChild<QAction *>("Ayarlar")->trigger();
         QVERIFY(Form2::instance().isVisible());
-        QCOMPARE(boxTexts(), sampleFields());
+        QCOMPARE(SettingsWindow::texts(), sampleFields());
     }
 
     void hidingTheLastVisibleWindowEnds()
@@ -183,10 +160,10 @@ private slots:
         TestFolder folder;
         RuntimeProbe probe;
         folder.write("data.txt", TestFolder::sampleList());
-        openSettings();
+        SettingsWindow::open();
         Form1::instance().close();
         QVERIFY(!probe.ended);
-        click("Command3");
+        SettingsWindow::press("Command3");
         QVERIFY(probe.ended);
         QCOMPARE(probe.status, 0);
     }
@@ -209,18 +186,18 @@ private slots:
         TestFolder folder;
         RuntimeProbe probe;
         folder.write("data.txt", TestFolder::sampleList());
-        openSettings();
-        box(1)->setText("düzenleme");
-        box(number)->setText(text);
-        const QStringList edited = boxTexts();
-        click("Command1");
+        SettingsWindow::open();
+        SettingsWindow::box(1)->setText("düzenleme");
+        SettingsWindow::box(number)->setText(text);
+        const QStringList edited = SettingsWindow::texts();
+        SettingsWindow::press("Command1");
 
         QCOMPARE(probe.prompts.size(), 1);
         QVERIFY2(probe.prompts.first().contains(where), qPrintable(probe.prompts.first()));
         QCOMPARE(probe.titles.first(), "Hızlı");
         QVERIFY(!probe.ended);
         QVERIFY(Form2::instance().isVisible());
-        QCOMPARE(boxTexts(), edited);
+        QCOMPARE(SettingsWindow::texts(), edited);
         QCOMPARE(folder.read("data.txt"), TestFolder::sampleList());
     }
 
@@ -229,11 +206,11 @@ private slots:
         TestFolder folder;
         RuntimeProbe probe;
         folder.write("data.txt", TestFolder::sampleList());
-        openSettings();
+        SettingsWindow::open();
         folder.write("data.txt", TestFolder::list({"bir", "/1", "iki", "/2", "üç", "/3", "dört", "/4"}));
-        click("Command2");
-        QCOMPARE(box(7)->text(), "dört");
-        QCOMPARE(box(9)->text(), "Başlık 5");
+        SettingsWindow::press("Command2");
+        QCOMPARE(SettingsWindow::box(7)->text(), "dört");
+        QCOMPARE(SettingsWindow::box(9)->text(), "Başlık 5");
         QCOMPARE(probe.prompts.size(), 1);
         QVERIFY(probe.prompts.first().contains("9. alan"));
         QCOMPARE(probe.status, 1);
