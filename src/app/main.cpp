@@ -1,5 +1,5 @@
-#include "app/form.h"
-#include "app/runtime.h"
+#include "runtime/form.h"
+#include "runtime/runtime.h"
 #include "launcher/form1.h"
 
 #include <QApplication>

@@ -1,12 +1,12 @@
 #include "controls/dirlistbox.h"
 
-#include "app/runtime.h"
-#include "app/runtimeerror.h"
 #include "controls/volumes.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QKeyEvent>
+
+#include <cerrno>
 
 namespace {
 constexpr int pathRole = Qt::UserRole;
@@ -28,32 +28,27 @@ DirListBox::DirListBox(QWidget *parent)
     fill();
 }
 
-void DirListBox::setPath(const QString &text)
+bool DirListBox::setPath(const QString &text)
 {
     const QString volumeFolder = Volumes::folderForDriveText(text);
-    open(volumeFolder.isEmpty() ? text : volumeFolder);
+    return open(volumeFolder.isEmpty() ? text : volumeFolder);
 }
 
-void DirListBox::open(const QString &folder)
+bool DirListBox::open(const QString &folder)
 {
     const QFileInfo info(QDir::cleanPath(QDir::fromNativeSeparators(folder)));
     const QString target = QDir::toNativeSeparators(info.absoluteFilePath());
     if (!info.isDir() || !info.isReadable() || !info.isExecutable()) {
-        throw RuntimeError(RuntimeError::Kind::FileNotOpened,
-                           QStringLiteral("\"%1\" klasörü okunamadı: %2.\n\n"
-                                          "Sürücünün takılı ve erişilebilir olduğunu denetleyip "
-                                          "yeniden deneyin ya da başka bir klasör seçin.")
-                               .arg(target,
-                                    info.exists() ? QStringLiteral("erişim izni yok")
-                                                  : QStringLiteral("böyle bir klasör yok")),
-                           target);
+        emit unreadable(target, info.exists() ? EACCES : ENOENT);
+        return false;
     }
     if (target == m_path)
-        return;
+        return true;
     m_path = target;
     Volumes::remember(m_path);
     fill();
     emit changed();
+    return true;
 }
 
 void DirListBox::fill()
@@ -90,16 +85,11 @@ void DirListBox::fill()
     setCurrentItem(parent);
 }
 
-// A folder that cannot be read is reported and the list stays where it was.
+// A folder that cannot be read leaves the list where it was.
 void DirListBox::openItem(QTreeWidgetItem *item)
 {
-    if (!item)
-        return;
-    try {
+    if (item)
         open(item->data(0, pathRole).toString());
-    } catch (const RuntimeError &error) {
-        Runtime::report(error);
-    }
 }
 
 void DirListBox::keyPressEvent(QKeyEvent *event)

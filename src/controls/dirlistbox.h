@@ -15,19 +15,21 @@ public:
     // The open folder, with native separators, ending in one only at a root.
     QString path() const { return m_path; }
     // Opens a folder, or, given a drive's text as the drive list shows it,
-    // that volume's current folder. Raises a RuntimeError when the folder
-    // cannot be read, and then nothing changes.
-    void setPath(const QString &text);
+    // that volume's current folder. False, with unreadable() raised and
+    // nothing changed, when the folder cannot be read.
+    bool setPath(const QString &text);
 
 signals:
     // Path has changed, whether code set it or the user opened a folder.
     void changed();
+    // A folder could not be opened: error is ENOENT or EACCES.
+    void unreadable(const QString &folder, int error);
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
-    void open(const QString &folder);
+    bool open(const QString &folder);
     void fill();
     void openItem(QTreeWidgetItem *item);
 

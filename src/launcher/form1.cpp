@@ -1,8 +1,8 @@
 #include "launcher/form1.h"
 
-#include "app/appicon.h"
-#include "app/processstarter.h"
-#include "app/runtime.h"
+#include "runtime/appicon.h"
+#include "runtime/processstarter.h"
+#include "runtime/runtime.h"
 #include "controls/wrapmenubar.h"
 #include "settings/form2.h"
 #include "store/shortcutlist.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/form.h"
+#include "runtime/form.h"
 
 #include <array>
 

@@ -1,12 +1,12 @@
 #include "picker/form3.h"
 
-#include "app/filetable.h"
-#include "app/runtime.h"
-#include "app/runtimeerror.h"
 #include "controls/dirlistbox.h"
 #include "controls/drivelistbox.h"
 #include "controls/filelistbox.h"
+#include "runtime/runtime.h"
+#include "runtime/runtimeerror.h"
 #include "settings/form2.h"
+#include "store/handoff.h"
 
 #include <QDir>
 #include <QLineEdit>
@@ -21,11 +21,6 @@ Form3::Form3()
     createControls();
     placeControls();
     connectHandlers();
-}
-
-QString Form3::handOffFileName()
-{
-    return QStringLiteral("sil.txt");
 }
 
 void Form3::createControls()
@@ -70,6 +65,9 @@ void Form3::connectHandlers()
     Runtime::connect(m_dir1, &DirListBox::changed, this, &Form3::Dir1_Change);
     Runtime::connect(m_file1, &FileListBox::doubleClicked, this, &Form3::File1_DblClick);
     Runtime::connect(m_command2, &QPushButton::clicked, this, &Form3::Command2_Click);
+    connect(m_dir1, &DirListBox::unreadable, this, [](const QString &folder, int error) {
+        Runtime::report(RuntimeError(RuntimeError::Kind::FolderNotRead, folder).withErrno(error));
+    });
 }
 
 void Form3::Form_Load()
@@ -77,16 +75,13 @@ void Form3::Form_Load()
     m_file1->setPattern(QStringLiteral("*.EXE"));
 }
 
-// A drive that cannot be read is reported and the previous drive stays
-// selected, so nothing the user has open elsewhere is lost.
+// A drive that cannot be read is reported (by the folder list's signal)
+// and the previous drive stays selected, so nothing the user has open
+// elsewhere is lost.
 void Form3::Drive1_Change()
 {
-    try {
-        m_dir1->setPath(m_drive1->drive());
-    } catch (const RuntimeError &error) {
+    if (!m_dir1->setPath(m_drive1->drive()))
         m_drive1->restorePrevious();
-        Runtime::report(error);
-    }
 }
 
 void Form3::Dir1_Change()
@@ -116,34 +111,19 @@ void Form3::Command2_Click()
     if (m_file1->fileName().isEmpty())
         return;
 
-    QString target;
-    QString name;
-    QString path;
-    // A hand-off file that cannot be written or read back is reported; the
+    // A choice the hand-off file cannot take or give back is reported; the
     // settings window keeps every edit and the picker stays open.
+    HandOff::Choice choice;
     try {
-        FileTable::open(handOffFileNumber, handOffFileName(), FileTable::Mode::Append);
-        FileTable::writeRecord(handOffFileNumber, {m_file1->fileName(), programPath()});
-        FileTable::close(handOffFileNumber);
-
-        FileTable::open(handOffFileNumber, handOffFileName(), FileTable::Mode::Input);
-        target = FileTable::readField(handOffFileNumber);
-        name = FileTable::readField(handOffFileNumber);
-        path = FileTable::readField(handOffFileNumber);
-        FileTable::close(handOffFileNumber);
+        choice = HandOff::choose(m_file1->fileName(), programPath());
     } catch (const RuntimeError &error) {
-        FileTable::discard(handOffFileNumber);
         Runtime::report(error);
         return;
     }
-
-    for (int row = 1; row <= Form2::rowCount; ++row) {
-        if (target == QString::number(2 * row - 1)) {
-            Form2 &settings = Form2::instance();
-            settings.text(2 * row - 1)->setText(name);
-            settings.text(2 * row)->setText(path);
-            break;
-        }
+    if (choice.row > 0) {
+        Form2 &settings = Form2::instance();
+        settings.text(2 * choice.row - 1)->setText(choice.name);
+        settings.text(2 * choice.row)->setText(choice.path);
     }
     hide();
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/form.h"
+#include "runtime/form.h"
 
 class DirListBox;
 class DriveListBox;
@@ -15,9 +15,6 @@ class Form3 : public Form
 
 public:
     static Form3 &instance() { return single<Form3>(); }
-
-    static QString handOffFileName();
-    static constexpr int handOffFileNumber = 2;
 
     void Drive1_Change();
     void Dir1_Change();

@@ -1,13 +1,13 @@
 #include "settings/form2.h"
 
-#include "app/appicon.h"
-#include "app/filetable.h"
-#include "app/runtime.h"
-#include "app/runtimeerror.h"
 #include "controls/wrappushbutton.h"
 #include "picker/form3.h"
-#include "store/recordwriter.h"
+#include "runtime/appicon.h"
+#include "runtime/runtime.h"
+#include "runtime/runtimeerror.h"
+#include "store/handoff.h"
 #include "store/shortcutlist.h"
+#include "text/recordwriter.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -22,14 +22,6 @@ int rowTop(int row)
     return (480 + 360 * (row - 1)) / 15;
 }
 
-QString describe(const QString &character)
-{
-    if (character == QLatin1String("\r") || character == QLatin1String("\n"))
-        return QStringLiteral("satır sonu");
-    const uint code = character.toUcs4().value(0);
-    return QStringLiteral("\"%1\" (U+%2)")
-        .arg(character, QString::number(code, 16).toUpper().rightJustified(4, u'0'));
-}
 }
 
 Form2::Form2()
@@ -140,41 +132,31 @@ void Form2::Command2_Click()
 }
 
 // A quotation mark or a line break would split a field when the list is read
-// back, and a character the code page lacks would be lost: such a row is
-// named and nothing is written, so the user can mend it and save again.
-bool Form2::rowsStorable()
+// back, and a character the code page lacks would be lost: the first box
+// that holds one is refused before anything is written.
+void Form2::checkStorable() const
 {
     for (int number = 1; number <= 2 * rowCount; ++number) {
         const QString bad = RecordWriter::unstorableCharacter(m_texts[number - 1]->text());
-        if (bad.isEmpty())
-            continue;
-        const int row = (number + 1) / 2;
-        const QString column = number % 2 ? QStringLiteral("Başlık") : QStringLiteral("Yol");
-        Runtime::messageBox(QStringLiteral("Liste kaydedilmedi: %1. satırın \"%2\" kutusunda "
-                                           "listede saklanamayan bir karakter var: %3.\n\n"
-                                           "Bu karakteri silip yeniden kaydedin.")
-                                .arg(row)
-                                .arg(column, describe(bad)),
-                            Runtime::title());
-        m_texts[number - 1]->setFocus();
-        return false;
+        if (!bad.isEmpty())
+            throw RuntimeError(RuntimeError::Kind::BoxNotStorable, {}, number).withCharacter(bad);
     }
-    return true;
 }
 
 void Form2::Command1_Click()
 {
-    if (!rowsStorable())
-        return;
     ShortcutList::Entries entries;
     for (int row = 1; row <= rowCount; ++row)
         entries[row - 1] = {m_texts[2 * row - 2]->text(), m_texts[2 * row - 1]->text()};
-    // A list that cannot be written leaves the previous file and every edit
-    // as they were, so the user can mend the cause and save again.
+    // A list that cannot be stored or written leaves the previous file and
+    // every edit as they were, so the user can mend the cause and save again.
     try {
+        checkStorable();
         ShortcutList::write(entries);
     } catch (const RuntimeError &error) {
         Runtime::report(error);
+        if (error.kind() == RuntimeError::Kind::BoxNotStorable)
+            m_texts[error.number() - 1]->setFocus();
         return;
     }
     hide();
@@ -192,11 +174,8 @@ void Form2::Command3_Click()
 void Form2::browse(int row)
 {
     try {
-        FileTable::open(Form3::handOffFileNumber, Form3::handOffFileName(), FileTable::Mode::Output);
-        FileTable::writeRecord(Form3::handOffFileNumber, {QString::number(2 * row - 1)});
-        FileTable::close(Form3::handOffFileNumber);
+        HandOff::ask(row);
     } catch (const RuntimeError &error) {
-        FileTable::discard(Form3::handOffFileNumber);
         Runtime::report(error);
         return;
     }

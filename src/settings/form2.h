@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/form.h"
+#include "runtime/form.h"
 
 #include <array>
 
@@ -46,7 +46,7 @@ private:
     void connectHandlers();
 
     void readRows();
-    bool rowsStorable();
+    void checkStorable() const;
     void browse(int row);
 
     QLabel *m_label1 = nullptr;

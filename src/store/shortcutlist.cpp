@@ -1,6 +1,6 @@
 #include "store/shortcutlist.h"
 
-#include "app/filetable.h"
+#include "runtime/filetable.h"
 
 QString ShortcutList::fileName()
 {

@@ -1,6 +1,6 @@
-#include "app/form.h"
+#include "runtime/form.h"
 
-#include "app/runtime.h"
+#include "runtime/runtime.h"
 
 #include <QCloseEvent>
 #include <QList>
@@ -40,10 +40,14 @@ void Form::load()
     Form_Load();
 }
 
-void Form::show()
+void Form::setVisible(bool visible)
 {
+    if (!visible) {
+        QMainWindow::setVisible(false);
+        return;
+    }
     load();
-    QMainWindow::show();
+    QMainWindow::setVisible(true);
     raise();
     activateWindow();
 }

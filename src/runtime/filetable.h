@@ -7,7 +7,7 @@
 // working folder. Output goes to a temporary file that replaces the named one
 // only when it is closed complete: a failed or interrupted write leaves the
 // previous file as it was. Every failure raises a RuntimeError that names the
-// file, the folder and what the user can do.
+// file and the cause.
 class FileTable
 {
 public:

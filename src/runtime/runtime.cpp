@@ -1,8 +1,9 @@
-#include "app/runtime.h"
+#include "runtime/runtime.h"
 
-#include "app/filetable.h"
-#include "app/form.h"
-#include "app/runtimeerror.h"
+#include "runtime/filetable.h"
+#include "runtime/form.h"
+#include "runtime/messages.h"
+#include "runtime/runtimeerror.h"
 
 #include <QCoreApplication>
 #include <QMessageBox>
@@ -74,7 +75,7 @@ void Runtime::messageBox(const QString &prompt, const QString &title)
 
 void Runtime::report(const RuntimeError &error)
 {
-    messageBox(error.text(), title());
+    messageBox(Messages::text(error), title());
 }
 
 void Runtime::end(int status)

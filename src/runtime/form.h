@@ -22,9 +22,10 @@ public:
         return static_cast<T &>(*slot);
     }
 
-    // Loads if needed, then shows modeless and without owner; a window that
-    // is already visible comes to the front unchanged.
-    void show();
+    // However a window is shown, it is loaded first; shown modeless and
+    // without owner, and a window that is already visible comes to the
+    // front unchanged.
+    void setVisible(bool visible) override;
     void load();
     bool isLoaded() const { return m_loaded; }
 

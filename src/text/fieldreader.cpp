@@ -1,4 +1,4 @@
-#include "store/fieldreader.h"
+#include "text/fieldreader.h"
 
 #include <QIODevice>
 

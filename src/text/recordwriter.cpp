@@ -1,6 +1,6 @@
-#include "store/recordwriter.h"
+#include "text/recordwriter.h"
 
-#include "store/windows1254.h"
+#include "text/windows1254.h"
 
 QString RecordWriter::unstorableCharacter(const QString &text)
 {

@@ -1,4 +1,4 @@
-#include "store/windows1254.h"
+#include "text/windows1254.h"
 
 #include <QStringDecoder>
 #include <QStringEncoder>

@@ -1,8 +1,7 @@
-#include "app/processstarter.h"
+#include "runtime/processstarter.h"
 
-#include "app/runtimeerror.h"
+#include "runtime/runtimeerror.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -111,16 +110,5 @@ void ProcessStarter::start(const QString &commandLine)
     const Command command = resolve(commandLine);
     if (!command.program.isEmpty() && spawn(command))
         return;
-    QString text;
-    if (commandLine.trimmed().isEmpty()) {
-        text = QStringLiteral("Program başlatılamadı: bu kısayolun yolu boş.\n\n"
-                              "Ayarlar penceresinde bu kısayola bir program seçin.");
-    } else {
-        text = QStringLiteral("Program başlatılamadı:\n%1\n\n"
-                              "Bu komut satırı çalıştırılabilir bir program adıyla başlamıyor ya da "
-                              "program çalıştırılamadı (\"%2\" klasöründen başlatıldı). Ayarlar "
-                              "penceresinde bu kısayolun yolunu düzeltin.")
-                   .arg(commandLine, QDir::toNativeSeparators(QDir::currentPath()));
-    }
-    throw RuntimeError(RuntimeError::Kind::StartFailed, text, commandLine);
+    throw RuntimeError(RuntimeError::Kind::StartFailed, commandLine);
 }

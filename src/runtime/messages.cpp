@@ -1,0 +1,135 @@
+#include "runtime/messages.h"
+
+#include "runtime/runtimeerror.h"
+
+#include <QList>
+
+#include <cerrno>
+#include <cstring>
+
+using Kind = RuntimeError::Kind;
+
+QString Messages::describe(const QString &character)
+{
+    if (character == QLatin1String("\r") || character == QLatin1String("\n"))
+        return QStringLiteral("satır sonu");
+    const uint code = character.toUcs4().value(0);
+    return QStringLiteral("\"%1\" (U+%2)")
+        .arg(character, QString::number(code, 16).toUpper().rightJustified(4, u'0'));
+}
+
+QString Messages::reason(const RuntimeError &error)
+{
+    if (error.subjectIsFolder())
+        return QStringLiteral("bu adı taşıyan bir klasör var");
+    switch (error.error()) {
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("erişim izni yok");
+    case EROFS:
+        return QStringLiteral("dosya sistemi salt okunur");
+    case ENOSPC:
+        return QStringLiteral("diskte yer kalmadı");
+    case EDQUOT:
+        return QStringLiteral("disk kotası doldu");
+    case EFBIG:
+        return QStringLiteral("dosya izin verilen boyutu aşıyor");
+    case ENOENT:
+        return error.kind() == Kind::FolderNotRead ? QStringLiteral("böyle bir klasör yok")
+                                                   : QStringLiteral("dosya ya da klasör yok");
+    case 0:
+        return QStringLiteral("bilinmeyen bir hata");
+    default:
+        return QString::fromLocal8Bit(std::strerror(error.error()));
+    }
+}
+
+// What the user can do about a file that could not be written: permissions
+// and disk space do not help against a folder in the file's place or a
+// file system mounted read-only.
+QString Messages::advice(const RuntimeError &error)
+{
+    if (error.subjectIsFolder())
+        return QStringLiteral("Bu klasörü taşıyın ya da adını değiştirin, sonra yeniden deneyin.");
+    switch (error.error()) {
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("Klasöre ve dosyaya yazma izniniz olduğunu denetleyip yeniden deneyin.");
+    case EROFS:
+        return QStringLiteral("Dosya sistemini yazılabilir olarak bağlayın ya da listeyi yazılabilir bir "
+                              "klasöre taşıyıp Hızlı'yı oradan başlatın.");
+    case ENOSPC:
+    case EDQUOT:
+        return QStringLiteral("Diskte yer açıp yeniden deneyin.");
+    default:
+        return QStringLiteral("Klasöre yazma izniniz olduğunu ve diskte yer bulunduğunu "
+                              "denetleyip yeniden deneyin.");
+    }
+}
+
+QString Messages::text(const RuntimeError &error)
+{
+    const QString &subject = error.subject();
+    switch (error.kind()) {
+    case Kind::FileNotFound:
+        return QStringLiteral("\"%1\" dosyası \"%2\" klasöründe bulunamadı.\n\n"
+                              "Hızlı bu dosyayı başlatıldığı klasörde arar. Dosyayı bu klasöre koyun "
+                              "ya da Hızlı'yı dosyanın bulunduğu klasörden başlatın.")
+            .arg(subject, error.folder());
+    case Kind::FileNotOpened:
+        return QStringLiteral("\"%1\" dosyası \"%2\" klasöründe açılamadı: %3.\n\n"
+                              "Bu adın okunabilir bir dosya olduğunu denetleyin.")
+            .arg(subject, error.folder(), reason(error));
+    case Kind::FileAlreadyOpen:
+        return QStringLiteral("\"%1\" dosyası açılamadı: %2 numaralı dosya zaten açık.")
+            .arg(subject)
+            .arg(error.number());
+    case Kind::FileNotOpen:
+        return QStringLiteral("%1 numaralı dosya açık değil.").arg(error.number());
+    case Kind::InputPastEnd:
+        return QStringLiteral("\"%1\" dosyası \"%2\" klasöründe eksik: %3. alan okunacakken dosya "
+                              "bitti.\n\nDosyayı bir metin düzenleyicide açıp eksik kayıtları "
+                              "tamamlayın.")
+            .arg(subject, error.folder())
+            .arg(error.number());
+    case Kind::FileNotWritten: {
+        QString text = QStringLiteral("\"%1\" dosyası \"%2\" klasörüne yazılamadı: %3.\n\n%4")
+                           .arg(subject, error.folder(), reason(error), advice(error));
+        if (error.previousKept())
+            text += QStringLiteral(" Dosyanın önceki içeriği olduğu gibi duruyor.");
+        return text;
+    }
+    case Kind::FieldNotStorable:
+        return QStringLiteral("\"%1\" dosyası \"%2\" klasörüne yazılamadı: bir alanda bu dosyada "
+                              "saklanamayan \"%3\" karakteri var.\n\nBu karakteri içermeyen bir ad ya da "
+                              "yol seçip yeniden deneyin.")
+            .arg(subject, error.folder(), error.character());
+    case Kind::BoxNotStorable:
+        return QStringLiteral("Liste kaydedilmedi: %1. satırın \"%2\" kutusunda listede saklanamayan "
+                              "bir karakter var: %3.\n\nBu karakteri silip yeniden kaydedin.")
+            .arg((error.number() + 1) / 2)
+            .arg(error.number() % 2 ? QStringLiteral("Başlık") : QStringLiteral("Yol"),
+                 describe(error.character()));
+    case Kind::ChoiceNotStorable:
+        return QStringLiteral("Program seçilmedi: \"%1\" dosyasının adında ya da yolunda listede "
+                              "saklanamayan bir karakter var: %2.\n\nProgramı bu karakteri "
+                              "içermeyen bir ada ya da klasöre taşıyıp yeniden seçin.")
+            .arg(subject, describe(error.character()));
+    case Kind::StartFailed:
+        if (subject.trimmed().isEmpty()) {
+            return QStringLiteral("Program başlatılamadı: bu kısayolun yolu boş.\n\n"
+                                  "Ayarlar penceresinde bu kısayola bir program seçin.");
+        }
+        return QStringLiteral("Program başlatılamadı:\n%1\n\nBu komut satırı çalıştırılabilir bir "
+                              "program adıyla başlamıyor ya da program çalıştırılamadı (\"%2\" "
+                              "klasöründen başlatıldı). Ayarlar penceresinde bu kısayolun yolunu "
+                              "düzeltin.")
+            .arg(subject, error.folder());
+    case Kind::FolderNotRead:
+        return QStringLiteral("\"%1\" klasörü okunamadı: %2.\n\n"
+                              "Sürücünün takılı ve erişilebilir olduğunu denetleyip yeniden deneyin "
+                              "ya da başka bir klasör seçin.")
+            .arg(subject, reason(error));
+    }
+    return {};
+}

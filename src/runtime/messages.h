@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+
+class RuntimeError;
+
+// Every sentence the user reads about a failure: what failed, where, why,
+// and what to do about it. The layers below raise structured errors and
+// compose no text of their own.
+class Messages
+{
+public:
+    static QString text(const RuntimeError &error);
+
+    // A character as the user can find it in a box: the character itself
+    // and its code point, or the words for a line break.
+    static QString describe(const QString &character);
+
+private:
+    static QString reason(const RuntimeError &error);
+    static QString advice(const RuntimeError &error);
+};

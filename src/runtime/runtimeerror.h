@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QString>
+
+#include <exception>
+
+// A failing operation, described by what failed and where, never by a
+// sentence: the words the user reads are composed in one place (Messages).
+// Handlers never catch it: the handler stops where it was raised, and
+// Runtime::run reports it and ends the program. A window that can recover
+// from a failure (a save that cannot be written) catches it and reports it.
+class RuntimeError : public std::exception
+{
+public:
+    enum class Kind {
+        FileNotFound,    // subject: file name
+        FileNotOpened,   // subject: file name; error: errno
+        FileAlreadyOpen, // subject: file name; number: the file number
+        FileNotOpen,     // number: the file number
+        InputPastEnd,    // subject: file name; number: the field that was missing
+        FileNotWritten,  // subject: file name; error: errno; previousKept
+        FieldNotStorable, // subject: file name; character
+        BoxNotStorable,  // number: the text box; character
+        ChoiceNotStorable, // subject: the chosen file's path; character
+        StartFailed,     // subject: command line
+        FolderNotRead,   // subject: folder; error: ENOENT or EACCES
+    };
+
+    RuntimeError(Kind kind, QString subject, int number = 0);
+
+    RuntimeError &withErrno(int error);
+    RuntimeError &withCharacter(QString character);
+    RuntimeError &withPreviousKept(bool kept);
+
+    Kind kind() const { return m_kind; }
+    const QString &subject() const { return m_subject; }
+    int number() const { return m_number; }
+    int error() const { return m_error; }
+    const QString &character() const { return m_character; }
+    bool previousKept() const { return m_previousKept; }
+    // The working folder when the error was raised: files are named
+    // without a folder, so this is where they were looked for.
+    const QString &folder() const { return m_folder; }
+    // Whether a folder stood where the named file was expected.
+    bool subjectIsFolder() const { return m_subjectIsFolder; }
+
+    const char *what() const noexcept override;
+
+private:
+    Kind m_kind;
+    QString m_subject;
+    int m_number;
+    int m_error = 0;
+    QString m_character;
+    bool m_previousKept = false;
+    QString m_folder;
+    bool m_subjectIsFolder = false;
+};

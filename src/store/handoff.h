@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+
+// sil.txt in the working folder, always under file number 2: the settings
+// row that asked for a program, and the program chosen for it. Each call
+// opens, uses and closes the file; a failure leaves no file open.
+class HandOff
+{
+public:
+    struct Choice
+    {
+        int row = 0; // the row that asked; 0 when the target line names none
+        QString name;
+        QString path;
+    };
+
+    static QString fileName();
+
+    // Replaces the file with row's target line.
+    static void ask(int row);
+    // Appends the selection record and reads the file back: what reaches the
+    // row is what the file holds, the target line first. A name or path the
+    // file cannot hold is refused before anything is written.
+    static Choice choose(const QString &name, const QString &path);
+
+private:
+    static constexpr int fileNumber = 2;
+};

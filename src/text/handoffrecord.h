@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// The hand-off file's two records. A browse button writes the target line:
+// one field, the row target number, "2k-1" for settings row k (the number
+// of the row's caption box). A choice appends the selection record: the
+// program's name, then its full path, in the form of a list record.
+class HandOffRecord
+{
+public:
+    static constexpr int rowCount = 9;
+
+    static QStringList targetLine(int row);
+    // The row whose target number is exactly text, compared as text in row
+    // order; 0 when it is none of them (a hand edit, a leading zero).
+    static int rowOfTarget(const QString &text);
+    static QStringList selection(const QString &name, const QString &path);
+};

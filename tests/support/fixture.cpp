@@ -1,0 +1,77 @@
+#include "fixture.h"
+
+#include "runtime/runtime.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTest>
+
+#include <unistd.h>
+
+void Fixture::init()
+{
+    m_previous = QDir::currentPath();
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(QDir::setCurrent(m_dir->path()));
+    prompts.clear();
+    titles.clear();
+    endStatus = -1;
+    Runtime::setMessageBoxHook([this](const QString &prompt, const QString &title) {
+        prompts << prompt;
+        titles << title;
+    });
+    Runtime::setEndHook([this](int status) { endStatus = status; });
+}
+
+void Fixture::cleanup()
+{
+    Runtime::reset();
+    QDir::setCurrent(m_previous);
+    // Folders a case made unreadable must still be removable.
+    QFile::setPermissions(m_dir->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    m_dir.reset();
+}
+
+void Fixture::write(const QString &name, const QByteArray &bytes) const
+{
+    QFile file(path(name));
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+}
+
+QByteArray Fixture::read(const QString &name) const
+{
+    QFile file(path(name));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<none>");
+}
+
+QString Fixture::writeProgram(const QString &name) const
+{
+    write(name, "#!/bin/sh\nprintf '%s|' \"$0\" \"$@\" > \"" + path("started.part").toUtf8()
+                    + "\"\nmv \"" + path("started.part").toUtf8() + "\" \"" + path("started.txt").toUtf8()
+                    + "\"\n");
+    QFile::setPermissions(path(name), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    return path(name);
+}
+
+QString Fixture::started() const
+{
+    for (int waited = 0; waited < 5000 && !QFile::exists(path("started.txt")); waited += 20)
+        QTest::qWait(20);
+    return QString::fromUtf8(read("started.txt"));
+}
+
+QByteArray Fixture::list(QStringList fields, int records)
+{
+    for (int k = int(fields.size()) / 2 + 1; k <= records; ++k)
+        fields << QStringLiteral("c%1").arg(k) << QStringLiteral("p%1").arg(k);
+    QByteArray bytes;
+    for (qsizetype i = 0; i + 1 < fields.size(); i += 2)
+        bytes += "\"" + fields.at(i).toLatin1() + "\",\"" + fields.at(i + 1).toLatin1() + "\"\r\n";
+    return bytes;
+}
+
+bool Fixture::privileged()
+{
+    return geteuid() == 0;
+}

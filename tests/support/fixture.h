@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QObject>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <memory>
+
+// Every case runs in a fresh temporary working folder, where the program
+// keeps its lists, with the message box and the end of the process
+// replaced by records of what they were asked to do.
+class Fixture : public QObject
+{
+    Q_OBJECT
+
+protected:
+    QStringList prompts;
+    QStringList titles;
+    int endStatus = -1;
+
+    QString path(const QString &name) const { return m_dir->filePath(name); }
+    void write(const QString &name, const QByteArray &bytes) const;
+    QByteArray read(const QString &name) const;
+    // A program that records how it was started in "started.txt".
+    QString writeProgram(const QString &name) const;
+    // What the last program started by writeProgram's scripts was given:
+    // its name and arguments joined by "|"; waits for it to run.
+    QString started() const;
+    // Records in the stored form: the fields given, then "cK","pK" up to
+    // record number records.
+    static QByteArray list(QStringList fields = {}, int records = 9);
+    static bool privileged();
+
+private slots:
+    void init();
+    void cleanup();
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_previous;
+};
+
+#define SKIP_IF_PRIVILEGED()                                                                 \
+    if (privileged())                                                                        \
+        QSKIP("root reads and writes regardless of permissions; run as an unprivileged user")

@@ -1,0 +1,282 @@
+#include "fixture.h"
+
+#include "runtime/filetable.h"
+#include "runtime/form.h"
+#include "runtime/messages.h"
+#include "runtime/processstarter.h"
+#include "runtime/runtime.h"
+#include "runtime/runtimeerror.h"
+#include "store/handoff.h"
+#include "store/shortcutlist.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTest>
+
+#include <cerrno>
+
+using Kind = RuntimeError::Kind;
+using Mode = FileTable::Mode;
+Q_DECLARE_METATYPE(RuntimeError::Kind)
+Q_DECLARE_METATYPE(FileTable::Mode)
+
+namespace {
+template <typename F>
+RuntimeError raised(F &&operation)
+{
+    try {
+        operation();
+    } catch (const RuntimeError &error) {
+        return error;
+    }
+    return RuntimeError(Kind::FileNotOpen, QStringLiteral("<nothing raised>"), -1);
+}
+
+class CountingForm : public Form
+{
+public:
+    int loads = 0;
+
+protected:
+    void Form_Load() override { ++loads; }
+};
+}
+
+class CoreTest : public Fixture
+{
+    Q_OBJECT
+
+private slots:
+    void openFails_data()
+    {
+        QTest::addColumn<QString>("setup");
+        QTest::addColumn<Mode>("mode");
+        QTest::addColumn<Kind>("kind");
+        QTest::addColumn<int>("error");
+        QTest::newRow("input, no file") << "" << Mode::Input << Kind::FileNotFound << 0;
+        QTest::newRow("input, a folder of that name") << "folder" << Mode::Input << Kind::FileNotOpened << 0;
+        QTest::newRow("output, a folder of that name") << "folder" << Mode::Output << Kind::FileNotWritten << 0;
+        QTest::newRow("input, unreadable file") << "unreadable" << Mode::Input << Kind::FileNotOpened << EACCES;
+        QTest::newRow("output, read-only folder") << "read-only" << Mode::Output << Kind::FileNotWritten << EACCES;
+        QTest::newRow("append, read-only folder") << "read-only" << Mode::Append << Kind::FileNotWritten << EACCES;
+    }
+    void openFails()
+    {
+        QFETCH(QString, setup);
+        QFETCH(Mode, mode);
+        QFETCH(Kind, kind);
+        QFETCH(int, error);
+        if (setup == "folder")
+            QVERIFY(QDir().mkdir("f.txt"));
+        if (setup == "unreadable" || setup == "read-only") {
+            SKIP_IF_PRIVILEGED();
+            write("f.txt", "old");
+            QFile::setPermissions(path("f.txt"), setup == "unreadable" ? QFile::WriteOwner : QFile::ReadOwner);
+            if (setup == "read-only")
+                QFile::setPermissions(path("."), QFile::ReadOwner | QFile::ExeOwner);
+        }
+        const RuntimeError e = raised([&] { FileTable::open(3, "f.txt", mode); });
+        QCOMPARE(e.kind(), kind);
+        QCOMPARE(e.subject(), QString("f.txt"));
+        QCOMPARE(e.subjectIsFolder(), setup == "folder");
+        if (kind != Kind::FileNotOpened || setup != "folder")
+            QCOMPARE(e.error(), error);
+        QCOMPARE(e.previousKept(), setup == "read-only" && mode == Mode::Output);
+        QVERIFY(!FileTable::isOpen(3));
+        if (setup == "read-only")
+            QCOMPARE(read("f.txt"), QByteArray("old"));
+    }
+
+    void fileNumbers()
+    {
+        write("data.txt", list({}, 8) + "\"only a caption\"");
+        ShortcutList::openForReading();
+        RuntimeError e = raised([] { FileTable::open(1, "other.txt", Mode::Output); });
+        QCOMPARE(e.kind(), Kind::FileAlreadyOpen);
+        QCOMPARE(e.number(), 1);
+        for (int k = 1; k <= 8; ++k)
+            QCOMPARE(ShortcutList::readEntry(), (ShortcutEntry{QString("c%1").arg(k), QString("p%1").arg(k)}));
+        e = raised([] { ShortcutList::readEntry(); });
+        QCOMPARE(e.kind(), Kind::InputPastEnd);
+        QCOMPARE(e.subject(), QString("data.txt"));
+        QCOMPARE(e.number(), 18);
+        ShortcutList::close();
+        QCOMPARE(raised([] { FileTable::readField(1); }).kind(), Kind::FileNotOpen);
+        QVERIFY(!QFile::exists("other.txt"));
+    }
+
+    // The new list replaces the old one only once it is written whole.
+    void saveIsAllOrNothing_data()
+    {
+        QTest::addColumn<QString>("caption5");
+        QTest::addColumn<bool>("readOnlyFolder");
+        QTest::addColumn<QByteArray>("expected");
+        QTest::newRow("written") << "new, 5" << false << list({"c1", "p1", "c2", "p2", "c3", "p3", "c4", "p4", "new, 5", "p5"});
+        QTest::newRow("field the list cannot hold") << "a\"b" << false << QByteArray("old");
+        QTest::newRow("read-only folder") << "new" << true << QByteArray("old");
+    }
+    void saveIsAllOrNothing()
+    {
+        QFETCH(QString, caption5);
+        QFETCH(bool, readOnlyFolder);
+        QFETCH(QByteArray, expected);
+        write("data.txt", "old");
+        if (readOnlyFolder) {
+            SKIP_IF_PRIVILEGED();
+            QFile::setPermissions(path("."), QFile::ReadOwner | QFile::ExeOwner);
+        }
+        ShortcutList::Entries entries;
+        for (int k = 1; k <= 9; ++k)
+            entries[k - 1] = {k == 5 ? caption5 : QString("c%1").arg(k), QString("p%1").arg(k)};
+        const RuntimeError e = raised([&] { ShortcutList::write(entries); });
+        QCOMPARE(read("data.txt"), expected);
+        QCOMPARE(QDir().entryList(QDir::Files | QDir::Hidden), QStringList{"data.txt"});
+        QCOMPARE(e.kind(), expected == "old" ? (readOnlyFolder ? Kind::FileNotWritten : Kind::FieldNotStorable) : Kind::FileNotOpen);
+        QCOMPARE(e.character(), readOnlyFolder ? QString() : QString(caption5.contains('"') ? "\"" : ""));
+        QVERIFY(!FileTable::isOpen(1));
+    }
+
+    void endDropsUnfinishedOutput()
+    {
+        write("data.txt", "old");
+        FileTable::open(1, "data.txt", Mode::Output);
+        FileTable::writeRecord(1, {"new"});
+        FileTable::open(2, "sil.txt", Mode::Append);
+        FileTable::writeRecord(2, {"kept"});
+        Runtime::end(0);
+        QCOMPARE(read("data.txt"), QByteArray("old"));
+        QCOMPARE(read("sil.txt"), QByteArray("\"kept\"\r\n"));
+        QCOMPARE(endStatus, 0);
+    }
+
+    void handOff()
+    {
+        write("sil.txt", "\"1\"\r\n\"old\",\"/old\"\r\n");
+        HandOff::ask(7);
+        QCOMPARE(read("sil.txt"), QByteArray("\"13\"\r\n"));
+        HandOff::Choice choice = HandOff::choose("A, B", "/x y/A, B");
+        QCOMPARE(read("sil.txt"), QByteArray("\"13\"\r\n\"A, B\",\"/x y/A, B\"\r\n"));
+        QCOMPARE(choice.row, 7);
+        QCOMPARE(choice.name, QString("A, B"));
+        QCOMPARE(choice.path, QString("/x y/A, B"));
+
+        write("sil.txt", "\"02\"\r\n");
+        QCOMPARE(HandOff::choose("a", "/a").row, 0);
+        const RuntimeError refused = raised([] { HandOff::choose("a\"b", "/d/a\"b"); });
+        QCOMPARE(refused.kind(), Kind::ChoiceNotStorable);
+        QCOMPARE(refused.subject(), QString("/d/a\"b"));
+        QCOMPARE(refused.character(), QString("\""));
+        QCOMPARE(read("sil.txt"), QByteArray("\"02\"\r\n\"a\",\"/a\"\r\n"));
+
+        QFile::remove("sil.txt");
+        const RuntimeError cut = raised([] { HandOff::choose("a", "/a"); });
+        QCOMPARE(cut.kind(), Kind::InputPastEnd);
+        QCOMPARE(cut.number(), 3);
+        QVERIFY(!FileTable::isOpen(2));
+    }
+
+    void messages_data()
+    {
+        QTest::addColumn<RuntimeError>("error");
+        QTest::addColumn<QString>("text");
+        const QString folder = QDir::toNativeSeparators(QDir::currentPath());
+        QTest::newRow("missing list") << RuntimeError(Kind::FileNotFound, "data.txt")
+            << "\"data.txt\" dosyası \"@\" klasöründe bulunamadı.\n\nHızlı bu dosyayı başlatıldığı klasörde arar. Dosyayı bu klasöre koyun ya da Hızlı'yı dosyanın bulunduğu klasörden başlatın.";
+        QTest::newRow("short list") << RuntimeError(Kind::InputPastEnd, "data.txt", 17)
+            << "\"data.txt\" dosyası \"@\" klasöründe eksik: 17. alan okunacakken dosya bitti.\n\nDosyayı bir metin düzenleyicide açıp eksik kayıtları tamamlayın.";
+        QTest::newRow("unreadable") << RuntimeError(Kind::FileNotOpened, "data.txt").withErrno(EACCES)
+            << "\"data.txt\" dosyası \"@\" klasöründe açılamadı: erişim izni yok.\n\nBu adın okunabilir bir dosya olduğunu denetleyin.";
+        QTest::newRow("read-only file system") << RuntimeError(Kind::FileNotWritten, "data.txt").withErrno(EROFS).withPreviousKept(true)
+            << "\"data.txt\" dosyası \"@\" klasörüne yazılamadı: dosya sistemi salt okunur.\n\nDosya sistemini yazılabilir olarak bağlayın ya da listeyi yazılabilir bir klasöre taşıyıp Hızlı'yı oradan başlatın. Dosyanın önceki içeriği olduğu gibi duruyor.";
+        QTest::newRow("disk full") << RuntimeError(Kind::FileNotWritten, "sil.txt").withErrno(ENOSPC)
+            << "\"sil.txt\" dosyası \"@\" klasörüne yazılamadı: diskte yer kalmadı.\n\nDiskte yer açıp yeniden deneyin.";
+        QTest::newRow("no permission") << RuntimeError(Kind::FileNotWritten, "sil.txt").withErrno(EPERM)
+            << "\"sil.txt\" dosyası \"@\" klasörüne yazılamadı: erişim izni yok.\n\nKlasöre ve dosyaya yazma izniniz olduğunu denetleyip yeniden deneyin.";
+        QTest::newRow("caption box") << RuntimeError(Kind::BoxNotStorable, {}, 5).withCharacter("\"")
+            << "Liste kaydedilmedi: 3. satırın \"Başlık\" kutusunda listede saklanamayan bir karakter var: \"\"\" (U+0022).\n\nBu karakteri silip yeniden kaydedin.";
+        QTest::newRow("path box") << RuntimeError(Kind::BoxNotStorable, {}, 18).withCharacter("\n")
+            << "Liste kaydedilmedi: 9. satırın \"Yol\" kutusunda listede saklanamayan bir karakter var: satır sonu.\n\nBu karakteri silip yeniden kaydedin.";
+        QTest::newRow("chosen file") << RuntimeError(Kind::ChoiceNotStorable, "/d/日.sh").withCharacter("日")
+            << "Program seçilmedi: \"/d/日.sh\" dosyasının adında ya da yolunda listede saklanamayan bir karakter var: \"日\" (U+65E5).\n\nProgramı bu karakteri içermeyen bir ada ya da klasöre taşıyıp yeniden seçin.";
+        QTest::newRow("empty command line") << RuntimeError(Kind::StartFailed, "  ")
+            << "Program başlatılamadı: bu kısayolun yolu boş.\n\nAyarlar penceresinde bu kısayola bir program seçin.";
+        QTest::newRow("command line") << RuntimeError(Kind::StartFailed, "nothing -x")
+            << "Program başlatılamadı:\nnothing -x\n\nBu komut satırı çalıştırılabilir bir program adıyla başlamıyor ya da program çalıştırılamadı (\"@\" klasöründen başlatıldı). Ayarlar penceresinde bu kısayolun yolunu düzeltin.";
+        QTest::newRow("missing folder") << RuntimeError(Kind::FolderNotRead, "/media/x").withErrno(ENOENT)
+            << "\"/media/x\" klasörü okunamadı: böyle bir klasör yok.\n\nSürücünün takılı ve erişilebilir olduğunu denetleyip yeniden deneyin ya da başka bir klasör seçin.";
+        QTest::newRow("closed folder") << RuntimeError(Kind::FolderNotRead, ".").withErrno(EACCES)
+            << "\".\" klasörü okunamadı: erişim izni yok.\n\nSürücünün takılı ve erişilebilir olduğunu denetleyip yeniden deneyin ya da başka bir klasör seçin.";
+    }
+    void messages()
+    {
+        QFETCH(RuntimeError, error);
+        QFETCH(QString, text);
+        QCOMPARE(Messages::text(error), text.replace("@", error.folder()));
+    }
+
+    void resolves_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("folder with blanks, arguments") << "@/my tools/run me  -x  y" << "@/my tools/run me" << QStringList{"-x", "y"};
+        QTest::newRow("shortest run of words wins") << "@/a b" << "@/a" << QStringList{"b"};
+        QTest::newRow("leading blanks skipped") << "  @/a  x" << "@/a" << QStringList{"x"};
+        QTest::newRow("relative path") << "./a --x" << "@/a" << QStringList{"--x"};
+        QTest::newRow("bare name on PATH") << "sh -c true" << "/usr/bin/sh" << QStringList{"-c", "true"};
+        QTest::newRow("quotation marks group words") << "\"@/my tools/run me\" \"a b\"" << "@/my tools/run me" << QStringList{"a b"};
+        QTest::newRow("document is no program") << "@/doc.txt" << "" << QStringList{};
+        QTest::newRow("missing program") << "@/nothing here" << "" << QStringList{};
+        QTest::newRow("blanks only") << "   " << "" << QStringList{};
+    }
+    void resolves()
+    {
+        QFETCH(QString, line);
+        QFETCH(QString, program);
+        QFETCH(QStringList, arguments);
+        QDir().mkdir("my tools");
+        writeProgram("a");
+        writeProgram("my tools/run me");
+        write("doc.txt", "text");
+        const ProcessStarter::Command command = ProcessStarter::resolve(line.replace("@", QDir::currentPath()));
+        QCOMPARE(command.program, program.replace("@", QDir::currentPath()));
+        QCOMPARE(command.arguments, arguments);
+    }
+
+    void starts()
+    {
+        writeProgram("prog");
+        ProcessStarter::start("./prog İş  x");
+        QCOMPARE(started(), path("prog") + "|İş|x|");
+        const RuntimeError e = raised([] { ProcessStarter::start("./missing x"); });
+        QCOMPARE(e.kind(), Kind::StartFailed);
+        QCOMPARE(e.subject(), QString("./missing x"));
+    }
+
+    void runReportsAndEnds()
+    {
+        Runtime::run([] { throw RuntimeError(Kind::FileNotFound, "data.txt"); });
+        QCOMPARE(prompts, QStringList{Messages::text(RuntimeError(Kind::FileNotFound, "data.txt"))});
+        QCOMPARE(titles, QStringList{"Hızlı"});
+        QCOMPARE(endStatus, 1);
+        Runtime::run([] { QFAIL("a handler ran after the end"); });
+    }
+
+    void formLifetime()
+    {
+        auto &form = Form::single<CountingForm>();
+        Runtime::run([&] { static_cast<QWidget &>(form).show(); });
+        QCOMPARE(form.loads, 1);
+        QCOMPARE(endStatus, -1);
+        form.hide();
+        form.show();
+        QCOMPARE(form.loads, 1);
+        QVERIFY(form.close());
+        QCOMPARE(endStatus, 0);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCOMPARE(Form::single<CountingForm>().loads, 0);
+    }
+};
+
+QTEST_MAIN(CoreTest)
+#include "tst_core.moc"

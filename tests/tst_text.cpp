@@ -1,0 +1,161 @@
+#include "text/fieldreader.h"
+#include "text/handoffrecord.h"
+#include "text/recordwriter.h"
+#include "text/windows1254.h"
+
+#include <QBuffer>
+#include <QTest>
+
+namespace {
+// Windows-1254 as published: 0x80 to 0x9F in full (the five undefined bytes
+// stand for the C1 control of the same value), then the six Turkish letters
+// that differ from Latin-1; every other byte is its Latin-1 character.
+constexpr char16_t c1Row[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x008E, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x009E, 0x0178};
+constexpr std::pair<uchar, char16_t> turkish[] = {{0xD0, 0x011E}, {0xDD, 0x0130}, {0xDE, 0x015E},
+                                                  {0xF0, 0x011F}, {0xFD, 0x0131}, {0xFE, 0x015F}};
+
+QStringList readAll(const QByteArray &bytes, qint64 *stoppedAt = nullptr, int count = -1)
+{
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    FieldReader reader(&buffer);
+    QStringList fields;
+    QByteArray field;
+    while (count-- != 0 && reader.next(&field))
+        fields << Windows1254::decode(field);
+    if (stoppedAt)
+        *stoppedAt = buffer.pos();
+    return fields;
+}
+}
+
+class TextTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void codePage_data()
+    {
+        QTest::addColumn<uchar>("byte");
+        QTest::addColumn<QChar>("character");
+        for (int byte = 0; byte < 256; ++byte) {
+            char16_t expected = byte >= 0x80 && byte < 0xA0 ? c1Row[byte - 0x80] : char16_t(byte);
+            for (const auto &[code, letter] : turkish)
+                expected = byte == code ? letter : expected;
+            QTest::addRow("0x%02X", byte) << uchar(byte) << QChar(expected);
+        }
+    }
+    void codePage()
+    {
+        QFETCH(uchar, byte);
+        QFETCH(QChar, character);
+        QCOMPARE(Windows1254::decode(QByteArray(1, char(byte))), QString(character));
+        QByteArray encoded;
+        QVERIFY(Windows1254::encode(QString(character), &encoded));
+        QCOMPARE(encoded, QByteArray(1, char(byte)));
+    }
+
+    void readsFields_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QStringList>("fields");
+        QTest::newRow("stored form") << QByteArray("\"a\",\"b\"\r\n\"\",\"\"\r\n") << QStringList{"a", "b", "", ""};
+        QTest::newRow("comma and blanks inside quotes")
+            << QByteArray("\"A, B\",\" C:\\x y.exe \"\r\n") << QStringList{"A, B", " C:\\x y.exe "};
+        QTest::newRow("LF and lone CR line ends") << QByteArray("\"a\",\"b\"\n\"c\"\r\"d\"\r")
+                                                  << QStringList{"a", "b", "c", "d"};
+        QTest::newRow("blank line is one empty field")
+            << QByteArray("\"a\",\"b\"\r\n\r\n\"c\"\r\n") << QStringList{"a", "b", "", "c"};
+        QTest::newRow("unquoted fields lose outer blanks")
+            << QByteArray("  hesap  ,\t/usr/bin/x y \r\nz,\r\n") << QStringList{"hesap", "/usr/bin/x y", "z", ""};
+        QTest::newRow("blanks before a quotation mark") << QByteArray("   \"a\",  \"b\"") << QStringList{"a", "b"};
+        QTest::newRow("junk after a closing quotation mark")
+            << QByteArray("\"a\"xyz,\"b\" q\r\n") << QStringList{"a", "b"};
+        QTest::newRow("unquoted last field without line end") << QByteArray("a,b") << QStringList{"a", "b"};
+        QTest::newRow("unterminated quotation holds the rest")
+            << QByteArray("\"a\",\"b,\r\nc") << QStringList{"a", "b,\r\nc"};
+        QTest::newRow("empty file has no field") << QByteArray() << QStringList{};
+    }
+    void readsFields()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QStringList, fields);
+        QCOMPARE(readAll(bytes), fields);
+    }
+
+    // The reader takes a field and its delimiter and never looks further, so
+    // whatever follows the records a reader needs is never read.
+    void readsNoFurther_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<qint64>("stoppedAt");
+        const QByteArray nine = QByteArray("\"c\",\"p\"\r\n").repeated(9);
+        QTest::newRow("nine records, then junk") << nine + "\xff\"never" << 18 << qint64(nine.size());
+        QTest::newRow("quoted field, then junk") << QByteArray("\"a\"xy,rest") << 1 << qint64(6);
+        QTest::newRow("lone CR, then a field") << QByteArray("a\rb") << 1 << qint64(2);
+    }
+    void readsNoFurther()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, count);
+        QFETCH(qint64, stoppedAt);
+        qint64 position = -1;
+        QCOMPARE(readAll(bytes, &position, count).size(), count);
+        QCOMPARE(position, stoppedAt);
+    }
+
+    void writesRecords_data()
+    {
+        QTest::addColumn<QStringList>("fields");
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<QString>("refused");
+        QTest::newRow("two fields") << QStringList{"A, B", "C:\\x y.exe"} << QByteArray("\"A, B\",\"C:\\x y.exe\"\r\n") << "";
+        QTest::newRow("empty entry") << QStringList{"", ""} << QByteArray("\"\",\"\"\r\n") << "";
+        QTest::newRow("target line") << QStringList{"13"} << QByteArray("\"13\"\r\n") << "";
+        QTest::newRow("Turkish letters") << QStringList{"İşğ", "ı"} << QByteArray("\"\xdd\xfe\xf0\",\"\xfd\"\r\n") << "";
+        QTest::newRow("undefined byte kept") << QStringList{QString(QChar(0x81))} << QByteArray("\"\x81\"\r\n") << "";
+        QTest::newRow("quotation mark") << QStringList{"ok", "a\"b"} << QByteArray() << "\"";
+        QTest::newRow("carriage return") << QStringList{"a\rb"} << QByteArray() << "\r";
+        QTest::newRow("line feed") << QStringList{"a\nb"} << QByteArray() << "\n";
+        QTest::newRow("outside the code page") << QStringList{"a€日"} << QByteArray() << "日";
+        QTest::newRow("outside the BMP") << QStringList{"x😀"} << QByteArray() << "😀";
+    }
+    void writesRecords()
+    {
+        QFETCH(QStringList, fields);
+        QFETCH(QByteArray, line);
+        QFETCH(QString, refused);
+        QByteArray written = "untouched";
+        QCOMPARE(RecordWriter::format(fields, &written), refused.isEmpty());
+        QCOMPARE(written, refused.isEmpty() ? line : QByteArray("untouched"));
+        QCOMPARE(RecordWriter::unstorableCharacter(fields.last()), refused);
+    }
+
+    void handOffTargets_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("row");
+        QTest::newRow("row 1") << "1" << 1;
+        QTest::newRow("row 2") << "3" << 2;
+        QTest::newRow("row 6") << "11" << 6;
+        QTest::newRow("row 9") << "17" << 9;
+        for (const char *other : {"2", "01", " 1", "1 ", "19", "-1", ""})
+            QTest::addRow("not a row: '%s'", other) << other << 0;
+    }
+    void handOffTargets()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, row);
+        QCOMPARE(HandOffRecord::rowOfTarget(text), row);
+        if (row)
+            QCOMPARE(HandOffRecord::targetLine(row), QStringList{text});
+    }
+};
+
+QTEST_APPLESS_MAIN(TextTest)
+#include "tst_text.moc"

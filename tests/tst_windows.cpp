@@ -1,0 +1,333 @@
+#include "fixture.h"
+
+#include "controls/dirlistbox.h"
+#include "controls/filelistbox.h"
+#include "controls/wrapmenubar.h"
+#include "launcher/form1.h"
+#include "picker/form3.h"
+#include "runtime/messages.h"
+#include "runtime/runtime.h"
+#include "runtime/runtimeerror.h"
+#include "settings/form2.h"
+
+#include <QAccessible>
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+using Kind = RuntimeError::Kind;
+Q_DECLARE_METATYPE(RuntimeError::Kind)
+
+namespace {
+template <typename T = QWidget>
+T *control(QWidget &window, const char *name)
+{
+    return window.findChild<T *>(QString::fromUtf8(name));
+}
+
+QStringList boxes()
+{
+    QStringList texts;
+    for (int number = 1; number <= 18; ++number)
+        texts << Form2::instance().text(number)->text();
+    return texts;
+}
+
+void click(QWidget &window, const char *name)
+{
+    QTest::mouseClick(control(window, name), Qt::LeftButton);
+}
+}
+
+class WindowsTest : public Fixture
+{
+    Q_OBJECT
+
+    void startLauncher()
+    {
+        Runtime::run([] { Form1::instance().show(); });
+    }
+
+    // Ayarlar, then the browse button of row, then the picker's folder.
+    Form3 &browse(int row)
+    {
+        write("data.txt", list());
+        startLauncher();
+        Form1::instance().findChild<QAction *>("Ayarlar")->trigger();
+        click(Form2::instance(), QByteArray("Command" + QByteArray::number(row + 3)));
+        Form3 &picker = Form3::instance();
+        QDir().mkdir("bin");
+        for (const char *name : {"APP.EXE", "notes.txt", "a\"b.exe"})
+            write(QString("bin/") + name, "");
+        writeProgram("bin/prog");
+        control<DirListBox>(picker, "Dir1")->setPath(path("bin"));
+        return picker;
+    }
+
+private slots:
+    void launcherShowsTheList()
+    {
+        write("data.txt", list() + "\"tenth\"\r\n");
+        startLauncher();
+        QStringList names;
+        QStringList captions;
+        for (QAction *item : Form1::instance().findChild<WrapMenuBar *>()->items())
+            names << item->objectName(), captions << item->text();
+        QCOMPARE(names, QString("radio hesap_mak index_htm redhouse iexplorer numara_çev web_okulu mtu_sözlük pbrush Ayarlar Omrak").split(' '));
+        QCOMPARE(captions, QString("c1 c2 c3 c4 c5 c6 c7 c8 c9 Ayarlar Omrak").split(' '));
+        QVERIFY(Form1::instance().isVisible());
+        QCOMPARE(endStatus, -1);
+    }
+
+    void launcherNeedsAList_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<Kind>("kind");
+        QTest::addColumn<int>("field");
+        QTest::newRow("no list") << QByteArray() << Kind::FileNotFound << 0;
+        QTest::newRow("eight records") << list({}, 8) << Kind::InputPastEnd << 17;
+    }
+    void launcherNeedsAList()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(Kind, kind);
+        QFETCH(int, field);
+        if (!bytes.isEmpty())
+            write("data.txt", bytes);
+        startLauncher();
+        QCOMPARE(prompts, QStringList{Messages::text(RuntimeError(kind, "data.txt", field))});
+        QCOMPARE(endStatus, 1);
+        QVERIFY(!Form1::instance().isVisible());
+    }
+
+    void launches_data()
+    {
+        QTest::addColumn<int>("position");
+        QTest::addColumn<int>("records");
+        QTest::addColumn<QString>("failure");
+        QTest::newRow("radio") << 1 << 9 << "";
+        QTest::newRow("hesap_mak") << 2 << 9 << "";
+        QTest::newRow("pbrush") << 9 << 10 << "";
+        QTest::newRow("list cut to four") << 5 << 4 << "past end";
+        QTest::newRow("no such program") << 3 << 9 << "start";
+    }
+    void launches()
+    {
+        QFETCH(int, position);
+        QFETCH(int, records);
+        QFETCH(QString, failure);
+        write("data.txt", list());
+        startLauncher();
+        writeProgram("prog");
+        QStringList fields;
+        for (int k = 1; k <= records; ++k)
+            fields << QString("new%1").arg(k) << (failure == "start" ? QString("./missing") : QString("./prog %1").arg(k));
+        write("data.txt", list(fields, records));
+        QAction *item = Form1::instance().launchItem(position);
+        item->trigger();
+        if (failure.isEmpty()) {
+            QCOMPARE(started(), path("prog") + QString("|%1|").arg(position));
+            QCOMPARE(item->text(), QString("new%1").arg(position));
+        } else if (failure == "start") {
+            QCOMPARE(prompts, QStringList{Messages::text(RuntimeError(Kind::StartFailed, "./missing"))});
+        } else {
+            QCOMPARE(prompts, QStringList{Messages::text(RuntimeError(Kind::InputPastEnd, "data.txt", 9))});
+        }
+        QCOMPARE(endStatus, failure.isEmpty() ? 0 : 1);
+        QVERIFY(!Form1::instance().isVisible());
+    }
+
+    void launcherButtonsAndAbout()
+    {
+        write("data.txt", list());
+        startLauncher();
+        Form1::instance().findChild<QAction *>("Omrak")->trigger();
+        QCOMPARE(prompts, QStringList{"Bu program ile kısayollarınız\n\raraç çubuğunda yer kaplamayacak!\n\r\n\r"
+                                      "Bu programın kısayolunu\n\raraç çubuğuna koyun ve\n\rdiğer programları rahatça çağırın\n\r\n\r"
+                                      "Hızlı © 2026\n\rTüm hakları saklıdır."});
+        QCOMPARE(titles, QStringList{"Hakkında"});
+        QCOMPARE(endStatus, -1);
+        click(Form1::instance(), "Command1");
+        QCOMPARE(endStatus, 0);
+    }
+
+    void settingsEditRevertSave()
+    {
+        QStringList fields;
+        for (int k = 1; k <= 9; ++k)
+            fields << QString("Caption %1").arg(k) << QString("/bin/p%1 -x").arg(k);
+        write("data.txt", list(fields));
+        startLauncher();
+        QAction *ayarlar = Form1::instance().findChild<QAction *>("Ayarlar");
+        ayarlar->trigger();
+        Form2 &settings = Form2::instance();
+        QVERIFY(settings.isVisible());
+        QCOMPARE(boxes(), fields);
+        settings.text(6)->setText("edited");
+        click(settings, "Command3");
+        QVERIFY(!settings.isVisible());
+        ayarlar->trigger();
+        QCOMPARE(&Form2::instance(), &settings);
+        QCOMPARE(settings.text(6)->text(), QString("edited"));
+        click(settings, "Command2");
+        QCOMPARE(boxes(), fields);
+        settings.text(17)->setText("Yeni, 9");
+        QCOMPARE(read("data.txt"), list(fields));
+        fields[16] = "Yeni, 9";
+        QCOMPARE(endStatus, -1);
+        click(settings, "Command1");
+        QCOMPARE(read("data.txt"), list(fields));
+        QCOMPARE(endStatus, 0);
+    }
+
+    // Nothing is written and nothing is lost: the user mends the box or the
+    // folder and saves again.
+    void settingsSaveRefused_data()
+    {
+        QTest::addColumn<int>("box");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<Kind>("kind");
+        QTest::newRow("quotation mark") << 6 << "a\"b" << Kind::BoxNotStorable;
+        QTest::newRow("list is a folder") << 1 << "ok" << Kind::FileNotWritten;
+    }
+    void settingsSaveRefused()
+    {
+        QFETCH(int, box);
+        QFETCH(QString, text);
+        QFETCH(Kind, kind);
+        write("data.txt", list());
+        startLauncher();
+        Form1::instance().findChild<QAction *>("Ayarlar")->trigger();
+        Form2 &settings = Form2::instance();
+        settings.text(box)->setText(text);
+        if (kind == Kind::FileNotWritten)
+            QFile::remove("data.txt"), QDir().mkdir("data.txt");
+        click(settings, "Command1");
+        const RuntimeError error = kind == Kind::FileNotWritten ? RuntimeError(kind, "data.txt")
+                                                                : RuntimeError(kind, {}, box).withCharacter("\"");
+        QCOMPARE(prompts, QStringList{Messages::text(error)});
+        QCOMPARE(settings.text(box)->text(), text);
+        QVERIFY(settings.isVisible());
+        QCOMPARE(endStatus, -1);
+        QCOMPARE(read("data.txt"), error.kind() == Kind::FileNotWritten ? QByteArray("<none>") : list());
+    }
+
+    void geometryAndTabOrder()
+    {
+        Form3 &picker = browse(9);
+        Form2 &settings = Form2::instance();
+        Form1 &launcher = Form1::instance();
+        const QList<std::pair<QWidget *, QRect>> rects = {
+            {launcher.centralWidget(), {88, 539, 72, 33}}, {control(launcher, "Command1"), {0, 0, 73, 33}},
+            {&settings, {190, 141, 439, 294}}, {control(settings, "Label1"), {8, 8, 49, 17}},
+            {control(settings, "Label2"), {88, 8, 225, 17}}, {control(settings, "Text1"), {8, 32, 73, 19}},
+            {control(settings, "Text2"), {88, 32, 289, 19}}, {control(settings, "Text17"), {8, 224, 73, 19}},
+            {control(settings, "Text18"), {88, 224, 289, 19}}, {control(settings, "Command4"), {384, 32, 49, 17}},
+            {control(settings, "Command12"), {384, 224, 49, 17}}, {control(settings, "Command1"), {96, 256, 89, 33}},
+            {control(settings, "Command2"), {192, 256, 89, 33}}, {control(settings, "Command3"), {288, 256, 89, 33}},
+            {&picker, {184, 141, 247, 327}}, {control(picker, "Drive1"), {8, 8, 73, 21}},
+            {control(picker, "Dir1"), {8, 32, 233, 96}}, {control(picker, "File1"), {8, 128, 233, 162}},
+            {control(picker, "Command2"), {128, 296, 97, 25}},
+        };
+        for (const auto &[widget, rect] : rects) {
+            const QRect shown = widget == launcher.centralWidget()
+                ? QRect(widget->mapToGlobal(QPoint()), widget->size()) : widget->geometry();
+            QCOMPARE(shown, rect);
+        }
+        QStringList chain;
+        QWidget *widget = control(settings, "Text1");
+        for (int i = 0; i < 30 && chain.size() < 30; ++i, widget = widget->nextInFocusChain())
+            if (widget->focusPolicy() & Qt::TabFocus)
+                chain << widget->objectName();
+        QCOMPARE(chain.mid(0, 30).join(' '), QString("Text1 Text2 Text3 Text4 Text5 Text6 Text7 Text8 Text9 Text10 Text11 "
+            "Text12 Text13 Text14 Text15 Text16 Text17 Text18 Command1 Command2 Command3 Command4 Command5 "
+            "Command6 Command7 Command8 Command9 Command10 Command11 Command12"));
+        QCOMPARE(control(picker, "Drive1")->nextInFocusChain()->objectName(), QString("File1"));
+    }
+
+    void browseAndChoose_data()
+    {
+        QTest::addColumn<int>("row");
+        QTest::addColumn<bool>("doubleClick");
+        QTest::newRow("row 1, Seç") << 1 << false;
+        QTest::newRow("row 5, double click") << 5 << true;
+        QTest::newRow("row 9, Seç") << 9 << false;
+    }
+    void browseAndChoose()
+    {
+        QFETCH(int, row);
+        QFETCH(bool, doubleClick);
+        Form3 &picker = browse(row);
+        QCOMPARE(read("sil.txt"), "\"" + QByteArray::number(2 * row - 1) + "\"\r\n");
+        QVERIFY(picker.isVisible());
+        auto *files = control<FileListBox>(picker, "File1");
+        QCOMPARE(files->path(), path("bin"));
+        QStringList listed;
+        for (int i = 0; i < files->count(); ++i)
+            listed << files->item(i)->text();
+        QCOMPARE(listed, QStringList({"a\"b.exe", "APP.EXE", "prog"}));
+        files->setCurrentRow(1);
+        const QPoint at = files->visualItemRect(files->item(1)).center();
+        if (doubleClick) {
+            QTest::mouseClick(files->viewport(), Qt::LeftButton, {}, at);
+            QTest::mouseDClick(files->viewport(), Qt::LeftButton, {}, at);
+        } else
+            click(picker, "Command2");
+        QStringList expected = QString(list()).remove('"').remove('\r').replace('\n', ',').split(',').mid(0, 18);
+        expected[2 * row - 2] = "APP.EXE";
+        expected[2 * row - 1] = path("bin/APP.EXE");
+        QCOMPARE(boxes(), expected);
+        QVERIFY(!picker.isVisible());
+        QCOMPARE(read("sil.txt"), "\"" + QByteArray::number(2 * row - 1) + "\"\r\n\"APP.EXE\",\"" + path("bin/APP.EXE").toUtf8() + "\"\r\n");
+    }
+
+    void pickerRefusals()
+    {
+        Form3 &picker = browse(2);
+        auto *files = control<FileListBox>(picker, "File1");
+        files->setCurrentRow(0);
+        click(picker, "Command2");
+        control<DirListBox>(picker, "Dir1")->setPath(path("none"));
+        QCOMPARE(prompts, QStringList({Messages::text(RuntimeError(Kind::ChoiceNotStorable, path("bin/a\"b.exe")).withCharacter("\"")),
+                                       Messages::text(RuntimeError(Kind::FolderNotRead, path("none")).withErrno(ENOENT))}));
+        QVERIFY(picker.isVisible());
+        QCOMPARE(files->path(), path("bin"));
+        QCOMPARE(Form2::instance().text(3)->text(), QString("c2"));
+        QCOMPARE(read("sil.txt"), QByteArray("\"3\"\r\n"));
+        QCOMPARE(endStatus, -1);
+    }
+
+    // A click is a press and a release on the same item; the screen
+    // reader's press action does what the click does.
+    void menuBarClicksAndPresses()
+    {
+        write("data.txt", list());
+        startLauncher();
+        auto *bar = Form1::instance().findChild<WrapMenuBar *>();
+        const QPoint omrak = bar->itemRect(10).center();
+        QTest::mousePress(bar, Qt::LeftButton, {}, omrak);
+        QTest::mouseRelease(bar, Qt::LeftButton, {}, bar->itemRect(9).center());
+        QTest::mousePress(bar, Qt::LeftButton, {}, omrak);
+        QTest::mouseRelease(bar, Qt::LeftButton, {}, omrak);
+        QCOMPARE(titles, QStringList{"Hakkında"});
+        QAccessibleInterface *menu = QAccessible::queryAccessibleInterface(bar);
+        QCOMPARE(menu->role(), QAccessible::MenuBar);
+        QCOMPARE(menu->childCount(), 11);
+        for (int i = 0; i < 11; ++i) {
+            QAccessibleInterface *item = menu->child(i);
+            QCOMPARE(item->role(), QAccessible::MenuItem);
+            QCOMPARE(item->text(QAccessible::Name), bar->items().at(i)->text());
+            QCOMPARE(item->rect(), QRect(bar->mapToGlobal(bar->itemRect(i).topLeft()), bar->itemRect(i).size()));
+            QCOMPARE(menu->indexOfChild(item), i);
+            QCOMPARE(menu->childAt(item->rect().center().x(), item->rect().center().y()), item);
+        }
+        menu->child(10)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        QCOMPARE(titles.size(), 2);
+    }
+};
+
+QTEST_MAIN(WindowsTest)
+#include "tst_windows.moc"
