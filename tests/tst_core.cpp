@@ -14,6 +14,9 @@
 #include <QTest>
 
 #include <cerrno>
+#include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
 
 using Kind = RuntimeError::Kind;
 using Mode = FileTable::Mode;
@@ -53,9 +56,13 @@ private slots:
         QTest::addColumn<Mode>("mode");
         QTest::addColumn<Kind>("kind");
         QTest::addColumn<int>("error");
+        QTest::newRow("input, a pipe") << "pipe" << Mode::Input << Kind::NotRegularFile << 0;
+        QTest::newRow("output, a pipe") << "pipe" << Mode::Output << Kind::NotRegularFile << 0;
+        QTest::newRow("append, a link refused") << "link" << Mode::Append << Kind::NotRegularFile << 0;
+        QTest::newRow("input, a link refused") << "link" << Mode::Input << Kind::NotRegularFile << 0;
         QTest::newRow("input, no file") << "" << Mode::Input << Kind::FileNotFound << 0;
-        QTest::newRow("input, a folder of that name") << "folder" << Mode::Input << Kind::FileNotOpened << 0;
-        QTest::newRow("output, a folder of that name") << "folder" << Mode::Output << Kind::FileNotWritten << 0;
+        QTest::newRow("input, a folder of that name") << "folder" << Mode::Input << Kind::FileNotOpened << EISDIR;
+        QTest::newRow("output, a folder of that name") << "folder" << Mode::Output << Kind::FileNotWritten << EISDIR;
         QTest::newRow("input, unreadable file") << "unreadable" << Mode::Input << Kind::FileNotOpened << EACCES;
         QTest::newRow("output, read-only folder") << "read-only" << Mode::Output << Kind::FileNotWritten << EACCES;
         QTest::newRow("append, read-only folder") << "read-only" << Mode::Append << Kind::FileNotWritten << EACCES;
@@ -68,6 +75,10 @@ private slots:
         QFETCH(int, error);
         if (setup == "folder")
             QVERIFY(QDir().mkdir("f.txt"));
+        if (setup == "pipe")
+            QCOMPARE(mkfifo("f.txt", 0600), 0);
+        if (setup == "link")
+            write("target.txt", "kept"), QFile::link("target.txt", "f.txt");
         if (setup == "unreadable" || setup == "read-only") {
             SKIP_IF_PRIVILEGED();
             write("f.txt", "old");
@@ -75,16 +86,20 @@ private slots:
             if (setup == "read-only")
                 QFile::setPermissions(path("."), QFile::ReadOwner | QFile::ExeOwner);
         }
-        const RuntimeError e = raised([&] { FileTable::open(3, "f.txt", mode); });
+        const RuntimeError e = raised([&] {
+            FileTable::open(3, "f.txt", mode, setup == "link" ? FileTable::Links::Refuse : FileTable::Links::Follow);
+        });
         QCOMPARE(e.kind(), kind);
+        QCOMPARE(e.number(), setup == "pipe" ? int(RuntimeError::Pipe) : setup == "link" ? int(RuntimeError::Link) : 0);
         QCOMPARE(e.subject(), QString("f.txt"));
         QCOMPARE(e.subjectIsFolder(), setup == "folder");
-        if (kind != Kind::FileNotOpened || setup != "folder")
-            QCOMPARE(e.error(), error);
+        QCOMPARE(e.error(), error);
         QCOMPARE(e.previousKept(), setup == "read-only" && mode == Mode::Output);
         QVERIFY(!FileTable::isOpen(3));
         if (setup == "read-only")
             QCOMPARE(read("f.txt"), QByteArray("old"));
+        if (setup == "link")
+            QCOMPARE(read("target.txt"), QByteArray("kept"));
     }
 
     void fileNumbers()
@@ -103,6 +118,14 @@ private slots:
         ShortcutList::close();
         QCOMPARE(raised([] { FileTable::readField(1); }).kind(), Kind::FileNotOpen);
         QVERIFY(!QFile::exists("other.txt"));
+
+        // A field longer than any list holds ends the read, however long the file.
+        write("data.txt", "\"a\",\"" + QByteArray(65536, 'x') + "\"\r\n" + QByteArray(1 << 22, 'y'));
+        ShortcutList::openForReading();
+        QCOMPARE(ShortcutList::readEntry().path.size(), 65536);
+        e = raised([] { ShortcutList::readEntry(); });
+        QCOMPARE(e.kind(), Kind::FieldTooLong);
+        QCOMPARE(e.number(), 3);
     }
 
     // The new list replaces the old one only once it is written whole.
@@ -136,6 +159,65 @@ private slots:
         QVERIFY(!FileTable::isOpen(1));
     }
 
+    // A save changes the content and nothing else about the file.
+    void saveKeepsWhatTheFileIs_data()
+    {
+        QTest::addColumn<QString>("setup");
+        QTest::newRow("symbolic link to the list") << "symbolic link";
+        QTest::newRow("second hard link") << "hard link";
+        QTest::newRow("mode and extended attribute") << "attributes";
+        QTest::newRow("folder takes no new file") << "read-only folder";
+        QTest::newRow("saved by root for its owner") << "other owner";
+    }
+    void saveKeepsWhatTheFileIs()
+    {
+        QFETCH(QString, setup);
+        if (setup == "read-only folder")
+            SKIP_IF_PRIVILEGED();
+        if (setup == "other owner" && !privileged())
+            QSKIP("only root can give a file to another user");
+        QDir().mkdir("lists");
+        write("lists/real.txt", "old");
+        QString list = "lists/real.txt";
+        if (setup == "symbolic link")
+            QFile::link("real.txt", "lists/data.txt"), list = "lists/data.txt";
+        if (setup == "hard link")
+            QCOMPARE(::link(path("lists/real.txt").toUtf8(), path("lists/data.txt").toUtf8()), 0);
+        const QByteArray real = path("lists/real.txt").toUtf8();
+        if (setup == "attributes") {
+            QCOMPARE(::chmod(real, 0640), 0);
+            if (::setxattr(real, "user.hizli", "kept", 4, 0) != 0)
+                QSKIP("this file system keeps no user attributes");
+        }
+        if (setup == "other owner")
+            QCOMPARE(::chown(real, 65534, 65534), 0);
+        if (setup == "read-only folder") {
+            QFile::setPermissions(path("lists"), QFile::ReadOwner | QFile::ExeOwner);
+            qputenv("XDG_CACHE_HOME", path("cache").toUtf8());
+        }
+        struct stat before;
+        ::stat(real, &before);
+        QVERIFY(QDir::setCurrent("lists"));
+        FileTable::open(1, setup == "hard link" || setup == "symbolic link" ? "data.txt" : "real.txt", Mode::Output);
+        FileTable::writeRecord(1, {"new"});
+        FileTable::close(1);
+        QVERIFY(QDir::setCurrent(".."));
+        QFile::setPermissions(path("lists"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QCOMPARE(read("lists/real.txt"), QByteArray("\"new\"\r\n"));
+        QCOMPARE(read(list), QByteArray("\"new\"\r\n"));
+        QCOMPARE(QFileInfo(path("lists/data.txt")).isSymLink(), setup == "symbolic link");
+        struct stat after;
+        ::stat(real, &after);
+        QCOMPARE(after.st_mode, before.st_mode);
+        QCOMPARE(after.st_uid, before.st_uid);
+        QCOMPARE(after.st_gid, before.st_gid);
+        char value[8] = {};
+        QCOMPARE(::getxattr(real, "user.hizli", value, sizeof value), setup == "attributes" ? 4 : -1);
+        QCOMPARE(QDir("lists").entryList(QDir::Files | QDir::Hidden | QDir::System).size(), setup.contains("link") ? 2 : 1);
+        QCOMPARE(QDir("cache/hizli").exists(), setup == "read-only folder");
+        QCOMPARE(QDir("cache/hizli").entryList(QDir::Files | QDir::Hidden), QStringList());
+    }
+
     void endDropsUnfinishedOutput()
     {
         write("data.txt", "old");
@@ -151,8 +233,11 @@ private slots:
 
     void handOff()
     {
-        write("sil.txt", "\"1\"\r\n\"old\",\"/old\"\r\n");
+        write("target.txt", "kept");
+        QFile::link("target.txt", "sil.txt");
         HandOff::ask(7);
+        QCOMPARE(read("target.txt"), QByteArray("kept"));
+        QVERIFY(!QFileInfo("sil.txt").isSymLink());
         QCOMPARE(read("sil.txt"), QByteArray("\"13\"\r\n"));
         HandOff::Choice choice = HandOff::choose("A, B", "/x y/A, B");
         QCOMPARE(read("sil.txt"), QByteArray("\"13\"\r\n\"A, B\",\"/x y/A, B\"\r\n"));
@@ -220,7 +305,9 @@ private slots:
         QTest::addColumn<QString>("program");
         QTest::addColumn<QStringList>("arguments");
         QTest::newRow("folder with blanks, arguments") << "@/my tools/run me  -x  y" << "@/my tools/run me" << QStringList{"-x", "y"};
-        QTest::newRow("shortest run of words wins") << "@/a b" << "@/a" << QStringList{"b"};
+        QTest::newRow("longest run of words wins") << "@/a b c" << "@/a b" << QStringList{"c"};
+        QTest::newRow("tabs separate words") << "@/a\tb" << "@/a" << QStringList{"b"};
+        QTest::newRow("bare name never from the working folder") << "a x" << "" << QStringList{};
         QTest::newRow("leading blanks skipped") << "  @/a  x" << "@/a" << QStringList{"x"};
         QTest::newRow("relative path") << "./a --x" << "@/a" << QStringList{"--x"};
         QTest::newRow("bare name on PATH") << "sh -c true" << "/usr/bin/sh" << QStringList{"-c", "true"};
@@ -236,6 +323,7 @@ private slots:
         QFETCH(QStringList, arguments);
         QDir().mkdir("my tools");
         writeProgram("a");
+        writeProgram("a b");
         writeProgram("my tools/run me");
         write("doc.txt", "text");
         const ProcessStarter::Command command = ProcessStarter::resolve(line.replace("@", QDir::currentPath()));
@@ -251,6 +339,16 @@ private slots:
         const RuntimeError e = raised([] { ProcessStarter::start("./missing x"); });
         QCOMPARE(e.kind(), Kind::StartFailed);
         QCOMPARE(e.subject(), QString("./missing x"));
+    }
+
+    void longLinesShownShortened()
+    {
+        const QString line = "/bin/" + QString(100000, u'x') + " end";
+        const QString shown = Runtime::displayText("Program başlatılamadı:\n\r" + line);
+        QCOMPARE(shown.split('\n').first(), QString("Program başlatılamadı:"));
+        QVERIFY(shown.split('\n').last().startsWith("/bin/xx"));
+        QVERIFY(shown.endsWith("xx end"));
+        QVERIFY(shown.size() < 2 * Runtime::maxLineLength && shown.contains(" … "));
     }
 
     void runReportsAndEnds()

@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QMap>
 #include <QPushButton>
 #include <QTest>
 
@@ -183,36 +184,60 @@ private slots:
         QCOMPARE(endStatus, 0);
     }
 
-    // Nothing is written and nothing is lost: the user mends the box or the
-    // folder and saves again.
-    void settingsSaveRefused_data()
+    // Nothing is lost: a box the list cannot hold or a list that cannot be
+    // written keeps every edit, and a list another program changed since it
+    // was read is overwritten only when the user says so.
+    void settingsSave_data()
     {
         QTest::addColumn<int>("box");
         QTest::addColumn<QString>("text");
-        QTest::addColumn<Kind>("kind");
-        QTest::newRow("quotation mark") << 6 << "a\"b" << Kind::BoxNotStorable;
-        QTest::newRow("list is a folder") << 1 << "ok" << Kind::FileNotWritten;
+        QTest::addColumn<QString>("meanwhile");
+        QTest::addColumn<int>("reply");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<bool>("saved");
+        const QString longText(65537, u'x');
+        QTest::newRow("quotation mark") << 6 << "a\"b" << "" << 0 << "quotation mark" << false;
+        QTest::newRow("longer than a field") << 17 << longText << "" << 0 << "too long" << false;
+        QTest::newRow("longest field") << 18 << longText.left(65536) << "" << 0 << "" << true;
+        QTest::newRow("list made a folder") << 1 << "ok" << "folder" << 0 << "changed,folder" << false;
+        QTest::newRow("list changed, kept") << 1 << "ok" << "changed" << 1 << "changed" << false;
+        QTest::newRow("list changed, overwritten") << 1 << "ok" << "changed" << 0 << "changed" << true;
     }
-    void settingsSaveRefused()
+    void settingsSave()
     {
         QFETCH(int, box);
         QFETCH(QString, text);
-        QFETCH(Kind, kind);
+        QFETCH(QString, meanwhile);
+        QFETCH(int, reply);
+        QFETCH(QString, shown);
+        QFETCH(bool, saved);
         write("data.txt", list());
         startLauncher();
         Form1::instance().findChild<QAction *>("Ayarlar")->trigger();
         Form2 &settings = Form2::instance();
         settings.text(box)->setText(text);
-        if (kind == Kind::FileNotWritten)
+        if (meanwhile == "folder")
             QFile::remove("data.txt"), QDir().mkdir("data.txt");
+        if (meanwhile == "changed")
+            write("data.txt", list({"other"}));
+        answer = reply;
         click(settings, "Command1");
-        const RuntimeError error = kind == Kind::FileNotWritten ? RuntimeError(kind, "data.txt")
-                                                                : RuntimeError(kind, {}, box).withCharacter("\"");
-        QCOMPARE(prompts, QStringList{Messages::text(error)});
+        const QMap<QString, QString> texts = {
+            {"quotation mark", Messages::text(RuntimeError(Kind::BoxNotStorable, {}, 6).withCharacter("\""))},
+            {"too long", Messages::text(RuntimeError(Kind::BoxTooLong, {}, 17))},
+            {"changed", Messages::listChanged("data.txt")},
+            {"folder", Messages::text(RuntimeError(Kind::FileNotWritten, "data.txt"))}};
+        QStringList expected;
+        for (const QString &key : shown.split(',', Qt::SkipEmptyParts))
+            expected << texts.value(key);
+        QCOMPARE(prompts, expected);
+        QStringList fields = QString(list()).remove('"').remove('\r').replace('\n', ',').split(',').mid(0, 18);
+        fields[box - 1] = text;
+        const QByteArray before = meanwhile == "folder" ? "<none>" : meanwhile == "changed" ? list({"other"}) : list();
+        QCOMPARE(read("data.txt"), saved ? list(fields) : before);
         QCOMPARE(settings.text(box)->text(), text);
-        QVERIFY(settings.isVisible());
-        QCOMPARE(endStatus, -1);
-        QCOMPARE(read("data.txt"), error.kind() == Kind::FileNotWritten ? QByteArray("<none>") : list());
+        QCOMPARE(settings.isVisible(), !saved);
+        QCOMPARE(endStatus, saved ? 0 : -1);
     }
 
     void geometryAndTabOrder()

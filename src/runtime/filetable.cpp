@@ -1,17 +1,19 @@
 #include "runtime/filetable.h"
 
+#include "runtime/filereplacer.h"
 #include "runtime/runtimeerror.h"
 #include "text/fieldreader.h"
 #include "text/recordwriter.h"
 #include "text/windows1254.h"
 
 #include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
 
 #include <cerrno>
+#include <fcntl.h>
 #include <map>
 #include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -19,8 +21,9 @@ struct OpenFile
 {
     QString name;
     FileTable::Mode mode;
-    std::unique_ptr<QFileDevice> device;
+    std::unique_ptr<QFile> device;
     std::unique_ptr<FieldReader> reader;
+    std::unique_ptr<FileReplacer> replacer;
     int fieldsRead = 0;
 };
 
@@ -28,14 +31,6 @@ std::map<int, OpenFile> &table()
 {
     static std::map<int, OpenFile> files;
     return files;
-}
-
-[[noreturn]] void raiseNotWritten(const QString &name, int error, bool previousKept)
-{
-    // Only a file that is still there has kept its content.
-    throw RuntimeError(RuntimeError::Kind::FileNotWritten, name)
-        .withErrno(error)
-        .withPreviousKept(previousKept && QFileInfo(name).isFile());
 }
 
 OpenFile &entry(int number)
@@ -46,49 +41,67 @@ OpenFile &entry(int number)
     return it->second;
 }
 
-void openInput(OpenFile &file)
+int specialKind(mode_t mode)
 {
-    if (!QFileInfo::exists(file.name))
+    return S_ISLNK(mode)    ? RuntimeError::Link
+           : S_ISFIFO(mode) ? RuntimeError::Pipe
+           : S_ISSOCK(mode) ? RuntimeError::Socket
+                            : RuntimeError::Device;
+}
+
+// Opened without blocking, so that a pipe of that name cannot hold the
+// program, and checked on the open descriptor, so that what is read or
+// written is the regular file that was checked.
+void openDescriptor(OpenFile &file, bool follow)
+{
+    const QByteArray name = QFile::encodeName(file.name);
+    int flags = O_NONBLOCK | O_CLOEXEC | (follow ? 0 : O_NOFOLLOW);
+    flags |= file.mode == FileTable::Mode::Input ? O_RDONLY : O_WRONLY | O_APPEND | O_CREAT;
+    struct stat st;
+    const bool exists = (follow ? ::stat : ::lstat)(name.constData(), &st) == 0;
+    if (exists && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode))
+        throw RuntimeError(RuntimeError::Kind::NotRegularFile, file.name, specialKind(st.st_mode));
+    if (!exists && file.mode == FileTable::Mode::Input)
         throw RuntimeError(RuntimeError::Kind::FileNotFound, file.name);
-    auto device = std::make_unique<QFile>(file.name);
-    errno = 0;
-    if (QFileInfo(file.name).isDir() || !device->open(QIODevice::ReadOnly)) {
-        const int error = errno;
-        throw RuntimeError(RuntimeError::Kind::FileNotOpened, file.name).withErrno(error);
+    const int fd = ::open(name.constData(), flags, 0666);
+    const int error = errno;
+    if (fd >= 0 && ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+        file.device = std::make_unique<QFile>();
+        file.device->open(fd, file.mode == FileTable::Mode::Input ? QIODevice::ReadOnly : QIODevice::WriteOnly,
+                          QFileDevice::AutoCloseHandle);
+        return;
     }
-    file.reader = std::make_unique<FieldReader>(device.get());
-    file.device = std::move(device);
-}
-
-void openForWriting(OpenFile &file)
-{
-    std::unique_ptr<QFileDevice> device;
-    QIODevice::OpenMode flags = QIODevice::WriteOnly;
-    if (file.mode == FileTable::Mode::Output) {
-        device = std::make_unique<QSaveFile>(file.name);
-    } else {
-        device = std::make_unique<QFile>(file.name);
-        flags |= QIODevice::Append;
+    if (fd >= 0) {
+        ::close(fd);
+        if (!S_ISDIR(st.st_mode))
+            throw RuntimeError(RuntimeError::Kind::NotRegularFile, file.name, specialKind(st.st_mode));
     }
-    errno = 0;
-    if (!device->open(flags))
-        raiseNotWritten(file.name, errno, file.mode == FileTable::Mode::Output);
-    file.device = std::move(device);
+    const int cause = fd >= 0 ? EISDIR : error == ELOOP ? 0 : error;
+    if (error == ELOOP && fd < 0)
+        throw RuntimeError(RuntimeError::Kind::NotRegularFile, file.name, RuntimeError::Link);
+    if (file.mode == FileTable::Mode::Input)
+        throw RuntimeError(RuntimeError::Kind::FileNotOpened, file.name).withErrno(cause);
+    throw RuntimeError(RuntimeError::Kind::FileNotWritten, file.name).withErrno(cause);
 }
 
 }
 
-void FileTable::open(int number, const QString &name, Mode mode)
+void FileTable::open(int number, const QString &name, Mode mode, Links links)
 {
     if (isOpen(number))
         throw RuntimeError(RuntimeError::Kind::FileAlreadyOpen, name, number);
     OpenFile file;
     file.name = name;
     file.mode = mode;
-    if (mode == Mode::Input)
-        openInput(file);
-    else
-        openForWriting(file);
+    if (mode == Mode::Output) {
+        file.replacer = std::make_unique<FileReplacer>(name, links == Links::Follow);
+        file.replacer->check();
+    } else {
+        openDescriptor(file, links == Links::Follow);
+        if (mode == Mode::Input)
+            file.reader = std::make_unique<FieldReader>(file.device.get());
+    }
     table().emplace(number, std::move(file));
 }
 
@@ -96,8 +109,11 @@ QString FileTable::readField(int number)
 {
     OpenFile &file = entry(number);
     QByteArray bytes;
-    if (!file.reader || !file.reader->next(&bytes))
-        throw RuntimeError(RuntimeError::Kind::InputPastEnd, file.name, file.fieldsRead + 1);
+    if (!file.reader || !file.reader->next(&bytes)) {
+        const bool tooLong = file.reader && file.reader->tooLong();
+        throw RuntimeError(tooLong ? RuntimeError::Kind::FieldTooLong : RuntimeError::Kind::InputPastEnd,
+                           file.name, file.fieldsRead + 1);
+    }
     ++file.fieldsRead;
     return Windows1254::decode(bytes);
 }
@@ -114,13 +130,16 @@ void FileTable::writeRecord(int number, const QStringList &fields)
         }
         throw RuntimeError(RuntimeError::Kind::FieldNotStorable, file.name).withCharacter(bad);
     }
+    if (file.replacer) {
+        file.replacer->append(line);
+        return;
+    }
     errno = 0;
-    if (file.device->write(line) != line.size()) {
+    if (file.device->write(line) != line.size() || !file.device->flush()) {
         const int error = errno;
         const QString name = file.name;
-        const bool previousKept = file.mode == Mode::Output;
         discard(number);
-        raiseNotWritten(name, error, previousKept);
+        throw RuntimeError(RuntimeError::Kind::FileNotWritten, name).withErrno(error);
     }
 }
 
@@ -131,44 +150,18 @@ void FileTable::close(int number)
         return;
     OpenFile file = std::move(it->second);
     table().erase(it);
-    errno = 0;
-    bool written = true;
-    if (auto *save = qobject_cast<QSaveFile *>(file.device.get())) {
-        // A failed flush must stop the commit: QSaveFile would otherwise
-        // put a cut-off file in place of the complete one.
-        written = save->flush() && save->error() == QFileDevice::NoError;
-        if (written)
-            written = save->commit();
-        else
-            save->cancelWriting();
-    } else {
-        written = file.mode != Mode::Append || file.device->flush();
-        file.device->close();
-    }
-    const int error = errno;
-    if (!written)
-        raiseNotWritten(file.name, error, file.mode == Mode::Output);
+    if (file.replacer)
+        file.replacer->commit();
 }
 
 void FileTable::discard(int number)
 {
-    auto it = table().find(number);
-    if (it == table().end())
-        return;
-    if (auto *save = qobject_cast<QSaveFile *>(it->second.device.get()))
-        save->cancelWriting();
-    table().erase(it);
+    table().erase(number);
 }
 
 void FileTable::closeAll()
 {
-    while (!table().empty()) {
-        const int number = table().begin()->first;
-        if (table().begin()->second.mode == Mode::Output)
-            discard(number);
-        else
-            table().erase(table().begin());
-    }
+    table().clear();
 }
 
 bool FileTable::isOpen(int number)

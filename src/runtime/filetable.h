@@ -4,16 +4,20 @@
 #include <QStringList>
 
 // Sequential text files by file number, named without a folder and so in the
-// working folder. Output goes to a temporary file that replaces the named one
-// only when it is closed complete: a failed or interrupted write leaves the
-// previous file as it was. Every failure raises a RuntimeError that names the
-// file and the cause.
+// working folder. Only regular files are read or written: anything else of
+// that name (a pipe, a device) is refused at open, before it can block.
+// Output replaces the file whole when it is closed complete (FileReplacer):
+// a failed or interrupted write leaves the previous content. Every failure
+// raises a RuntimeError that names the file and the cause.
 class FileTable
 {
 public:
     enum class Mode { Input, Output, Append };
+    // Whether a symbolic link of that name is followed to its target, or
+    // refused (input, append) and replaced by a regular file (output).
+    enum class Links { Follow, Refuse };
 
-    static void open(int number, const QString &name, Mode mode);
+    static void open(int number, const QString &name, Mode mode, Links links = Links::Follow);
     // Throws once the read starts at the end of the file.
     static QString readField(int number);
     static void writeRecord(int number, const QStringList &fields);

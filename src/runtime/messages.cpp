@@ -67,6 +67,20 @@ QString Messages::advice(const RuntimeError &error)
     }
 }
 
+QString Messages::listChanged(const QString &name)
+{
+    return QStringLiteral("\"%1\" listesi siz onu bu pencereye okuduktan sonra başka bir program "
+                          "tarafından değiştirildi.\n\nKaydederseniz o değişiklikler kaybolur. "
+                          "Dosyayı korursanız kutulardaki düzenlemeleriniz olduğu gibi kalır; "
+                          "\"Değişiklikleri  iptal et\" ile dosyanın yeni içeriğini görebilirsiniz.")
+        .arg(name);
+}
+
+QStringList Messages::listChangedAnswers()
+{
+    return {QStringLiteral("Üzerine yaz"), QStringLiteral("Dosyayı koru")};
+}
+
 QString Messages::text(const RuntimeError &error)
 {
     const QString &subject = error.subject();
@@ -97,8 +111,29 @@ QString Messages::text(const RuntimeError &error)
                            .arg(subject, error.folder(), reason(error), advice(error));
         if (error.previousKept())
             text += QStringLiteral(" Dosyanın önceki içeriği olduğu gibi duruyor.");
+        if (!error.backup().isEmpty())
+            text += QStringLiteral(" Dosyanın önceki içeriği \"%1\" dosyasına kopyalandı.").arg(error.backup());
         return text;
     }
+    case Kind::NotRegularFile: {
+        static const char *const what[] = {"bir şey", "sembolik bir bağlantı",
+                                           "adlandırılmış bir boru (FIFO)", "bir aygıt", "bir soket"};
+        return QStringLiteral("\"%1\" dosyası \"%2\" klasöründe açılamadı: bu ad %3, sıradan bir "
+                              "dosya değil.\n\nHızlı bu adla yalnızca sıradan bir dosyayı okur ve "
+                              "yazar. Bu adı taşıyanı kaldırıp yerine bir metin dosyası koyun.")
+            .arg(subject, error.folder(), QString::fromUtf8(what[qBound(0, error.number(), 4)]));
+    }
+    case Kind::FieldTooLong:
+        return QStringLiteral("\"%1\" dosyası \"%2\" klasöründe okunamadı: %3. alan 65536 bayttan "
+                              "uzun.\n\nBu dosya bir liste gibi görünmüyor. Dosyayı bir metin "
+                              "düzenleyicide açıp bu alanı kısaltın.")
+            .arg(subject, error.folder())
+            .arg(error.number());
+    case Kind::BoxTooLong:
+        return QStringLiteral("Liste kaydedilmedi: %1. satırın \"%2\" kutusundaki metin 65536 "
+                              "karakterden uzun.\n\nMetni kısaltıp yeniden kaydedin.")
+            .arg((error.number() + 1) / 2)
+            .arg(error.number() % 2 ? QStringLiteral("Başlık") : QStringLiteral("Yol"));
     case Kind::FieldNotStorable:
         return QStringLiteral("\"%1\" dosyası \"%2\" klasörüne yazılamadı: bir alanda bu dosyada "
                               "saklanamayan \"%3\" karakteri var.\n\nBu karakteri içermeyen bir ad ya da "

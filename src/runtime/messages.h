@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class RuntimeError;
 
@@ -11,6 +12,11 @@ class Messages
 {
 public:
     static QString text(const RuntimeError &error);
+
+    // The question a save asks when the list changed on disk since it was
+    // read, and its answers: overwrite first, keep the file last.
+    static QString listChanged(const QString &name);
+    static QStringList listChangedAnswers();
 
     // A character as the user can find it in a box: the character itself
     // and its code point, or the words for a line break.

@@ -7,29 +7,60 @@
 #include <QProcess>
 #include <QStandardPaths>
 
+#include <climits>
 #include <csignal>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <thread>
+#include <utility>
 #include <vector>
 
 extern char **environ;
 
 namespace {
+bool isBlank(QChar c)
+{
+    return c == u' ' || c == u'\t';
+}
+
 QStringList words(const QString &text)
 {
-    return text.split(u' ', Qt::SkipEmptyParts);
+    QStringList result;
+    QString word;
+    for (const QChar c : text + u' ') {
+        if (!isBlank(c))
+            word += c;
+        else if (!word.isEmpty())
+            result << std::exchange(word, QString());
+    }
+    return result;
+}
+
+// A candidate no file system could hold is not looked up at all, which
+// keeps a huge command line as quick to refuse as a short one.
+bool couldBePath(const QString &candidate)
+{
+    const QByteArray path = QFile::encodeName(candidate);
+    if (path.isEmpty() || path.size() >= PATH_MAX)
+        return false;
+    for (const QByteArray &component : path.split('/')) {
+        if (component.size() > NAME_MAX)
+            return false;
+    }
+    return true;
 }
 }
 
-QString ProcessStarter::executable(const QString &word, bool searchPath)
+// A name without a slash is looked for on PATH only, as a shell does, never
+// in the working folder, where anyone who can write there could plant it.
+QString ProcessStarter::executable(const QString &candidate)
 {
-    const QFileInfo info(word);
-    if (info.isFile() && info.isExecutable())
-        return info.absoluteFilePath();
-    if (searchPath && !word.contains(u'/'))
-        return QStandardPaths::findExecutable(word);
-    return {};
+    if (!couldBePath(candidate))
+        return {};
+    if (!candidate.contains(u'/'))
+        return QStandardPaths::findExecutable(candidate);
+    const QFileInfo info(candidate);
+    return info.isFile() && info.isExecutable() ? info.absoluteFilePath() : QString();
 }
 
 ProcessStarter::Command ProcessStarter::resolve(const QString &commandLine)
@@ -38,33 +69,35 @@ ProcessStarter::Command ProcessStarter::resolve(const QString &commandLine)
     if (commandLine.contains(u'"')) {
         const QStringList parts = QProcess::splitCommand(commandLine);
         if (!parts.isEmpty()) {
-            command.program = executable(parts.first(), true);
+            command.program = executable(parts.first());
             command.arguments = parts.mid(1);
         }
         return command;
     }
 
     // Leading blanks go, as the platform the lists come from skips them; a
-    // trailing blank may belong to the program's own name.
+    // trailing blank may belong to the program's own name. The longest run
+    // of words that names a program wins, so a program in a folder whose
+    // name has blanks starts itself, never a file named after its first word.
     qsizetype start = 0;
-    while (start < commandLine.size() && commandLine.at(start) == u' ')
+    while (start < commandLine.size() && isBlank(commandLine.at(start)))
         ++start;
     const QString line = commandLine.mid(start);
-    bool firstWord = true;
-    for (qsizetype end = line.indexOf(u' '); ; end = line.indexOf(u' ', end + 1)) {
-        const QString candidate = end < 0 ? line : line.left(end);
-        if (!candidate.isEmpty()) {
-            const QString program = executable(candidate, firstWord);
-            firstWord = false;
-            if (!program.isEmpty()) {
-                command.program = program;
-                command.arguments = end < 0 ? QStringList() : words(line.mid(end + 1));
-                return command;
-            }
-        }
-        if (end < 0)
-            return command;
+    QList<qsizetype> ends;
+    for (qsizetype i = 1; i < line.size() && i < PATH_MAX; ++i) {
+        if (isBlank(line.at(i)))
+            ends << i;
     }
+    ends << line.size();
+    for (auto end = ends.crbegin(); end != ends.crend(); ++end) {
+        const QString program = executable(line.left(*end));
+        if (!program.isEmpty()) {
+            command.program = program;
+            command.arguments = words(line.mid(*end));
+            return command;
+        }
+    }
+    return command;
 }
 
 // posix_spawn rather than QProcess::startDetached: the launcher ends right

@@ -5,9 +5,11 @@
 
 // Starts a stored command line. Lists cannot hold a quotation mark, so a
 // program whose path has blanks stands there unquoted: the program is the
-// shortest run of leading words that names an executable file, the words
-// after it are its arguments. A line that does hold quotation marks (only a
-// hand edit puts them there) is split with the quotation marks grouping words.
+// longest run of leading words (separated by blanks and tabs) that names an
+// executable file, the words after it are its arguments. A run without a
+// slash is looked up on PATH only; one with a slash is a path, relative to
+// the working folder. A line that does hold quotation marks (only a hand
+// edit puts them there) is split with the quotation marks grouping words.
 class ProcessStarter
 {
 public:
@@ -26,6 +28,6 @@ public:
     static void start(const QString &commandLine);
 
 private:
-    static QString executable(const QString &word, bool searchPath);
+    static QString executable(const QString &candidate);
     static bool spawn(const Command &command);
 };

@@ -53,24 +53,37 @@ QString Runtime::displayText(const QString &prompt)
     text.replace(QStringLiteral("\n\r"), QStringLiteral("\n"));
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text.replace(u'\r', u'\n');
-    return text;
+    // A box must fit on the screen with its button: a line that would wrap
+    // onto many (a huge command line) shows its beginning and its end.
+    QStringList lines = text.split(u'\n');
+    for (QString &line : lines) {
+        if (line.size() > maxLineLength)
+            line = line.left(maxLineLength * 2 / 3) + QStringLiteral(" … ") + line.right(maxLineLength / 4);
+    }
+    return lines.join(u'\n');
 }
 
 void Runtime::messageBox(const QString &prompt, const QString &title)
 {
-    if (state().messageBoxHook) {
-        state().messageBoxHook(prompt, title);
-        return;
-    }
-    QMessageBox box(QMessageBox::NoIcon, title, displayText(prompt), QMessageBox::Ok);
-    box.setTextFormat(Qt::PlainText);
     // The button speaks the program's language, as the platform's own box
     // does on a Turkish desktop.
-    box.button(QMessageBox::Ok)->setText(QStringLiteral("Tamam"));
-    box.setDefaultButton(QMessageBox::Ok);
-    box.setEscapeButton(QMessageBox::Ok);
+    ask(prompt, title, {QStringLiteral("Tamam")});
+}
+
+int Runtime::ask(const QString &prompt, const QString &title, const QStringList &buttons)
+{
+    if (state().messageBoxHook)
+        return state().messageBoxHook(prompt, title, buttons);
+    QMessageBox box(QMessageBox::NoIcon, title, displayText(prompt), QMessageBox::NoButton);
+    box.setTextFormat(Qt::PlainText);
+    QList<QPushButton *> pushButtons;
+    for (const QString &caption : buttons)
+        pushButtons << box.addButton(caption, QMessageBox::AcceptRole);
+    box.setDefaultButton(pushButtons.first());
+    box.setEscapeButton(pushButtons.last());
     box.setWindowModality(Qt::ApplicationModal);
     box.exec();
+    return qMax(0, int(pushButtons.indexOf(static_cast<QPushButton *>(box.clickedButton()))));
 }
 
 void Runtime::report(const RuntimeError &error)

@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -13,7 +14,9 @@ class RuntimeError;
 class Runtime
 {
 public:
-    using MessageBoxHook = std::function<void(const QString &prompt, const QString &title)>;
+    // Returns the index of the button the box was closed with.
+    using MessageBoxHook = std::function<int(const QString &prompt, const QString &title,
+                                             const QStringList &buttons)>;
     using EndHook = std::function<void(int status)>;
 
     static const QString &title();
@@ -35,6 +38,9 @@ public:
     // The modal box with one OK button. An LF CR pair (and any lone LF or CR)
     // shows as one line break; the prompt itself is not changed.
     static void messageBox(const QString &prompt, const QString &title);
+    // The same box with buttons of its own, the first the default and the
+    // last the one that Escape presses; returns the index of the one pressed.
+    static int ask(const QString &prompt, const QString &title, const QStringList &buttons);
     static void report(const RuntimeError &error);
 
     // Every window goes at once, open files are closed, the process exits.
@@ -49,6 +55,8 @@ public:
     // Forgets that the program ended and unloads every window (tests only).
     static void reset();
 
-    // The box's text as it is shown: every line break a plain newline.
+    // The box's text as it is shown: every line break a plain newline, and
+    // a line longer than maxLineLength shortened in its middle.
     static QString displayText(const QString &prompt);
+    static constexpr int maxLineLength = 300;
 };

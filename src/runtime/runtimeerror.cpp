@@ -32,6 +32,12 @@ RuntimeError &RuntimeError::withPreviousKept(bool kept)
     return *this;
 }
 
+RuntimeError &RuntimeError::withBackup(QString path)
+{
+    m_backup = std::move(path);
+    return *this;
+}
+
 const char *RuntimeError::what() const noexcept
 {
     return "Hızlı run-time error";

@@ -15,22 +15,29 @@ public:
     enum class Kind {
         FileNotFound,    // subject: file name
         FileNotOpened,   // subject: file name; error: errno
+        NotRegularFile,  // subject: file name; number: a SpecialFile
+        FieldTooLong,    // subject: file name; number: the field
         FileAlreadyOpen, // subject: file name; number: the file number
         FileNotOpen,     // number: the file number
         InputPastEnd,    // subject: file name; number: the field that was missing
-        FileNotWritten,  // subject: file name; error: errno; previousKept
+        FileNotWritten,  // subject: file name; error: errno; previousKept; backup
         FieldNotStorable, // subject: file name; character
         BoxNotStorable,  // number: the text box; character
+        BoxTooLong,      // number: the text box
         ChoiceNotStorable, // subject: the chosen file's path; character
         StartFailed,     // subject: command line
         FolderNotRead,   // subject: folder; error: ENOENT or EACCES
     };
+
+    // What stands where a regular file was expected.
+    enum SpecialFile { Link = 1, Pipe, Device, Socket };
 
     RuntimeError(Kind kind, QString subject, int number = 0);
 
     RuntimeError &withErrno(int error);
     RuntimeError &withCharacter(QString character);
     RuntimeError &withPreviousKept(bool kept);
+    RuntimeError &withBackup(QString path);
 
     Kind kind() const { return m_kind; }
     const QString &subject() const { return m_subject; }
@@ -38,6 +45,8 @@ public:
     int error() const { return m_error; }
     const QString &character() const { return m_character; }
     bool previousKept() const { return m_previousKept; }
+    // Where the old content waits when a failed write had begun in place.
+    const QString &backup() const { return m_backup; }
     // The working folder when the error was raised: files are named
     // without a folder, so this is where they were looked for.
     const QString &folder() const { return m_folder; }
@@ -53,6 +62,7 @@ private:
     int m_error = 0;
     QString m_character;
     bool m_previousKept = false;
+    QString m_backup;
     QString m_folder;
     bool m_subjectIsFolder = false;
 };

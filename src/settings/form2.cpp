@@ -3,10 +3,12 @@
 #include "controls/wrappushbutton.h"
 #include "picker/form3.h"
 #include "runtime/appicon.h"
+#include "runtime/messages.h"
 #include "runtime/runtime.h"
 #include "runtime/runtimeerror.h"
 #include "store/handoff.h"
 #include "store/shortcutlist.h"
+#include "text/fieldreader.h"
 #include "text/recordwriter.h"
 
 #include <QLabel>
@@ -112,6 +114,8 @@ QLineEdit *Form2::text(int number)
 // row as soon as its record is read.
 void Form2::readRows()
 {
+    // Taken before the read: a change made while reading shows as a change.
+    m_readFingerprint = ShortcutList::fingerprint();
     ShortcutList::openForReading();
     for (int row = 1; row <= rowCount; ++row) {
         const ShortcutEntry entry = ShortcutList::readEntry();
@@ -137,9 +141,13 @@ void Form2::Command2_Click()
 void Form2::checkStorable() const
 {
     for (int number = 1; number <= 2 * rowCount; ++number) {
-        const QString bad = RecordWriter::unstorableCharacter(m_texts[number - 1]->text());
+        const QString text = m_texts[number - 1]->text();
+        const QString bad = RecordWriter::unstorableCharacter(text);
         if (!bad.isEmpty())
             throw RuntimeError(RuntimeError::Kind::BoxNotStorable, {}, number).withCharacter(bad);
+        // What the list could not read back is not written.
+        if (text.size() > FieldReader::maxFieldSize)
+            throw RuntimeError(RuntimeError::Kind::BoxTooLong, {}, number);
     }
 }
 
@@ -152,15 +160,28 @@ void Form2::Command1_Click()
     // every edit as they were, so the user can mend the cause and save again.
     try {
         checkStorable();
+        if (!mayOverwrite())
+            return;
         ShortcutList::write(entries);
     } catch (const RuntimeError &error) {
         Runtime::report(error);
-        if (error.kind() == RuntimeError::Kind::BoxNotStorable)
+        if (error.kind() == RuntimeError::Kind::BoxNotStorable || error.kind() == RuntimeError::Kind::BoxTooLong)
             m_texts[error.number() - 1]->setFocus();
         return;
     }
     hide();
     Runtime::end();
+}
+
+// Another program (a second launcher, a text editor) may have saved the
+// list since it was read here: the user chooses whose version stays.
+bool Form2::mayOverwrite() const
+{
+    if (ShortcutList::fingerprint() == m_readFingerprint)
+        return true;
+    return Runtime::ask(Messages::listChanged(ShortcutList::fileName()), Runtime::title(),
+                        Messages::listChangedAnswers())
+           == 0;
 }
 
 void Form2::Command3_Click()

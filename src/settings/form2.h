@@ -47,6 +47,7 @@ private:
 
     void readRows();
     void checkStorable() const;
+    bool mayOverwrite() const;
     void browse(int row);
 
     QLabel *m_label1 = nullptr;
@@ -56,4 +57,5 @@ private:
     QPushButton *m_command1 = nullptr;
     QPushButton *m_command2 = nullptr;
     QPushButton *m_command3 = nullptr;
+    QByteArray m_readFingerprint;
 };

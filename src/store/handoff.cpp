@@ -13,7 +13,7 @@ QString HandOff::fileName()
 void HandOff::ask(int row)
 {
     try {
-        FileTable::open(fileNumber, fileName(), FileTable::Mode::Output);
+        FileTable::open(fileNumber, fileName(), FileTable::Mode::Output, FileTable::Links::Refuse);
         FileTable::writeRecord(fileNumber, HandOffRecord::targetLine(row));
         FileTable::close(fileNumber);
     } catch (const RuntimeError &) {
@@ -31,11 +31,11 @@ HandOff::Choice HandOff::choose(const QString &name, const QString &path)
     }
     Choice choice;
     try {
-        FileTable::open(fileNumber, fileName(), FileTable::Mode::Append);
+        FileTable::open(fileNumber, fileName(), FileTable::Mode::Append, FileTable::Links::Refuse);
         FileTable::writeRecord(fileNumber, HandOffRecord::selection(name, path));
         FileTable::close(fileNumber);
 
-        FileTable::open(fileNumber, fileName(), FileTable::Mode::Input);
+        FileTable::open(fileNumber, fileName(), FileTable::Mode::Input, FileTable::Links::Refuse);
         choice.row = HandOffRecord::rowOfTarget(FileTable::readField(fileNumber));
         choice.name = FileTable::readField(fileNumber);
         choice.path = FileTable::readField(fileNumber);

@@ -2,6 +2,10 @@
 
 #include "runtime/filetable.h"
 
+#include <QFile>
+
+#include <sys/stat.h>
+
 QString ShortcutList::fileName()
 {
     return QStringLiteral("data.txt");
@@ -23,6 +27,17 @@ ShortcutEntry ShortcutList::readEntry()
 void ShortcutList::close()
 {
     FileTable::close(fileNumber);
+}
+
+QByteArray ShortcutList::fingerprint()
+{
+    struct stat st;
+    if (::stat(QFile::encodeName(fileName()).constData(), &st) != 0)
+        return {};
+    return QByteArray::number(quint64(st.st_dev)) + ':' + QByteArray::number(quint64(st.st_ino)) + ':'
+           + QByteArray::number(qint64(st.st_size)) + ':' + QByteArray::number(qint64(st.st_mtim.tv_sec)) + '.'
+           + QByteArray::number(qint64(st.st_mtim.tv_nsec)) + ':' + QByteArray::number(qint64(st.st_ctim.tv_sec))
+           + '.' + QByteArray::number(qint64(st.st_ctim.tv_nsec));
 }
 
 void ShortcutList::write(const Entries &entries)

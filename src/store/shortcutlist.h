@@ -2,6 +2,7 @@
 
 #include "store/shortcutentry.h"
 
+#include <QByteArray>
 #include <QString>
 
 #include <array>
@@ -21,6 +22,10 @@ public:
     static void openForReading();
     static ShortcutEntry readEntry();
     static void close();
+
+    // What tells one version of the file from another without reading it:
+    // its identity, size and times. Empty when there is no such file.
+    static QByteArray fingerprint();
 
     // Replaces the whole list with nine records; the previous file stays as
     // it was unless the new one is written complete.

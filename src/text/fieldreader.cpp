@@ -19,42 +19,61 @@ FieldReader::FieldReader(QIODevice *device)
 {
 }
 
+// Every byte of a field, the blanks and junk around it included, counts
+// against its budget, which leaves room for the two quotation marks and the
+// CR LF of a field of the largest size; past it the reader sees no more.
 bool FieldReader::peek(char *c)
 {
+    if (m_taken >= maxFieldSize + 4) {
+        m_tooLong = true;
+        return false;
+    }
     return m_device->peek(c, 1) == 1;
+}
+
+void FieldReader::skip()
+{
+    m_device->skip(1);
+    ++m_taken;
 }
 
 bool FieldReader::next(QByteArray *field)
 {
     field->clear();
+    m_taken = 0;
     char c;
-    if (!peek(&c))
+    if (m_tooLong || !peek(&c))
         return false;
 
     skipBlanks();
     if (peek(&c) && c == '"') {
-        m_device->skip(1);
+        skip();
         // An unterminated quotation holds the rest of the file.
-        while (m_device->getChar(&c) && c != '"')
+        while (peek(&c) && c != '"') {
             field->append(c);
+            skip();
+        }
+        if (peek(&c))
+            skip();
         skipToDelimiter();
     } else {
         while (peek(&c) && c != ',' && !isLineEnd(c)) {
             field->append(c);
-            m_device->skip(1);
+            skip();
         }
         while (!field->isEmpty() && isBlank(field->back()))
             field->chop(1);
     }
     consumeDelimiter();
-    return true;
+    m_tooLong = m_tooLong || field->size() > maxFieldSize;
+    return !m_tooLong;
 }
 
 void FieldReader::skipBlanks()
 {
     char c;
     while (peek(&c) && isBlank(c))
-        m_device->skip(1);
+        skip();
 }
 
 // What stands between a closing quotation mark and the delimiter is dropped.
@@ -62,15 +81,16 @@ void FieldReader::skipToDelimiter()
 {
     char c;
     while (peek(&c) && c != ',' && !isLineEnd(c))
-        m_device->skip(1);
+        skip();
 }
 
 // A comma, CR LF, a lone CR or a lone LF ends a field and goes with it.
 void FieldReader::consumeDelimiter()
 {
     char c;
-    if (!m_device->getChar(&c))
+    if (!peek(&c))
         return;
+    skip();
     if (c == '\r' && peek(&c) && c == '\n')
-        m_device->skip(1);
+        skip();
 }

@@ -7,20 +7,29 @@ class QIODevice;
 // Takes the fields of a list one after another, on whichever lines they stand.
 // Works on the raw bytes: the field syntax only uses ASCII, which the code
 // page keeps as it is, so decoding waits until a field is complete. The reader
-// never looks further into the device than the field it returns.
+// never looks further into the device than the field it returns, and never
+// further than maxFieldSize bytes for one field, so a file that is no list
+// (a huge or endless one) costs no more than that to refuse.
 class FieldReader
 {
 public:
+    static constexpr qsizetype maxFieldSize = 64 * 1024;
+
     explicit FieldReader(QIODevice *device);
 
-    // Reads the next field's bytes; false when the read starts at the end.
+    // Reads the next field's bytes; false when the read starts at the end,
+    // or when the field runs past maxFieldSize (tooLong() then tells).
     bool next(QByteArray *field);
+    bool tooLong() const { return m_tooLong; }
 
 private:
     bool peek(char *c);
+    void skip();
     void skipBlanks();
     void skipToDelimiter();
     void consumeDelimiter();
 
     QIODevice *m_device;
+    qsizetype m_taken = 0;
+    bool m_tooLong = false;
 };

@@ -16,9 +16,11 @@ void Fixture::init()
     prompts.clear();
     titles.clear();
     endStatus = -1;
-    Runtime::setMessageBoxHook([this](const QString &prompt, const QString &title) {
+    answer = 0;
+    Runtime::setMessageBoxHook([this](const QString &prompt, const QString &title, const QStringList &) {
         prompts << prompt;
         titles << title;
+        return answer;
     });
     Runtime::setEndHook([this](int status) { endStatus = status; });
 }

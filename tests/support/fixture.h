@@ -17,6 +17,8 @@ protected:
     QStringList prompts;
     QStringList titles;
     int endStatus = -1;
+    // The button the next box is closed with.
+    int answer = 0;
 
     QString path(const QString &name) const { return m_dir->filePath(name); }
     void write(const QString &name, const QByteArray &bytes) const;
