@@ -79,10 +79,12 @@ class Hizli(unittest.TestCase):
         if records:
             with open(os.path.join(self.folder, "data.txt"), "wb") as data:
                 data.write(b"".join(b'"%s","%s"\r\n' % (c.encode("cp1254"), p.encode()) for c, p in records))
-        env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_QPA_PLATFORM="xcb")
-        self.process = subprocess.Popen([HIZLI], cwd=self.folder, env=env)
+        # The registry must be up before the program looks for it, or the
+        # program never shows on the bus.
         desktop = pyatspi.Registry.getDesktop(0)
         desktop.set_cache_mask(Atspi.Cache.NONE)
+        env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_QPA_PLATFORM="xcb")
+        self.process = subprocess.Popen([HIZLI], cwd=self.folder, env=env)
         self.app = wait(lambda: next((a for a in (desktop.getChildAtIndex(i) for i in range(desktop.childCount))
                                       if a and a.get_process_id() == self.process.pid), None), "the program")
         self.app.set_cache_mask(Atspi.Cache.NONE)
