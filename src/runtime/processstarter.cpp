@@ -10,6 +10,8 @@
 #include <climits>
 #include <csignal>
 #include <spawn.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <sys/wait.h>
 #include <thread>
 #include <utility>
@@ -38,13 +40,14 @@ QStringList words(const QString &text)
 
 // A candidate no file system could hold is not looked up at all, which
 // keeps a huge command line as quick to refuse as a short one.
-bool couldBePath(const QString &candidate)
+bool couldBePath(const QByteArray &path)
 {
-    const QByteArray path = QFile::encodeName(candidate);
     if (path.isEmpty() || path.size() >= PATH_MAX)
         return false;
-    for (const QByteArray &component : path.split('/')) {
-        if (component.size() > NAME_MAX)
+    qsizetype component = 0;
+    for (const char c : path) {
+        component = c == '/' ? 0 : component + 1;
+        if (component > NAME_MAX)
             return false;
     }
     return true;
@@ -53,14 +56,16 @@ bool couldBePath(const QString &candidate)
 
 // A name without a slash is looked for on PATH only, as a shell does, never
 // in the working folder, where anyone who can write there could plant it.
-QString ProcessStarter::executable(const QString &candidate)
+QString ProcessStarter::executable(const QByteArray &candidate)
 {
     if (!couldBePath(candidate))
         return {};
-    if (!candidate.contains(u'/'))
-        return QStandardPaths::findExecutable(candidate);
-    const QFileInfo info(candidate);
-    return info.isFile() && info.isExecutable() ? info.absoluteFilePath() : QString();
+    if (!candidate.contains('/'))
+        return QStandardPaths::findExecutable(QFile::decodeName(candidate));
+    struct stat st;
+    if (::stat(candidate.constData(), &st) != 0 || !S_ISREG(st.st_mode) || ::access(candidate.constData(), X_OK) != 0)
+        return {};
+    return QFileInfo(QFile::decodeName(candidate)).absoluteFilePath();
 }
 
 ProcessStarter::Command ProcessStarter::resolve(const QString &commandLine)
@@ -69,7 +74,7 @@ ProcessStarter::Command ProcessStarter::resolve(const QString &commandLine)
     if (commandLine.contains(u'"')) {
         const QStringList parts = QProcess::splitCommand(commandLine);
         if (!parts.isEmpty()) {
-            command.program = executable(parts.first());
+            command.program = executable(QFile::encodeName(parts.first()));
             command.arguments = parts.mid(1);
         }
         return command;
@@ -79,23 +84,34 @@ ProcessStarter::Command ProcessStarter::resolve(const QString &commandLine)
     // trailing blank may belong to the program's own name. The longest run
     // of words that names a program wins, so a program in a folder whose
     // name has blanks starts itself, never a file named after its first word.
+    // Blanks are ASCII, so the n-th blank of the encoded line is the n-th of
+    // the text; only the part a path can span is encoded and looked at.
     qsizetype start = 0;
     while (start < commandLine.size() && isBlank(commandLine.at(start)))
         ++start;
     const QString line = commandLine.mid(start);
+    const QByteArray head = QFile::encodeName(line.left(PATH_MAX));
     QList<qsizetype> ends;
-    for (qsizetype i = 1; i < line.size() && i < PATH_MAX; ++i) {
-        if (isBlank(line.at(i)))
+    for (qsizetype i = 1; i < head.size(); ++i) {
+        if (head.at(i) == ' ' || head.at(i) == '\t')
             ends << i;
     }
-    ends << line.size();
-    for (auto end = ends.crbegin(); end != ends.crend(); ++end) {
-        const QString program = executable(line.left(*end));
-        if (!program.isEmpty()) {
-            command.program = program;
-            command.arguments = words(line.mid(*end));
+    if (line.size() < PATH_MAX)
+        ends << head.size();
+    for (qsizetype n = ends.size() - 1; n >= 0; --n) {
+        const QString program = executable(head.left(ends.at(n)));
+        if (program.isEmpty())
+            continue;
+        command.program = program;
+        if (line.size() < PATH_MAX && n == ends.size() - 1)
             return command;
+        qsizetype after = 1;
+        for (qsizetype blanks = -1; blanks < n; ++after) {
+            if (isBlank(line.at(after)))
+                ++blanks;
         }
+        command.arguments = words(line.mid(after));
+        return command;
     }
     return command;
 }

@@ -28,6 +28,6 @@ public:
     static void start(const QString &commandLine);
 
 private:
-    static QString executable(const QString &candidate);
+    static QString executable(const QByteArray &candidate);
     static bool spawn(const Command &command);
 };
