@@ -3,6 +3,7 @@
 #include "runtime/appicon.h"
 #include "runtime/processstarter.h"
 #include "runtime/runtime.h"
+#include "runtime/twips.h"
 #include "controls/wrapmenubar.h"
 #include "settings/form2.h"
 #include "store/shortcutlist.h"
@@ -11,10 +12,15 @@
 #include <QPushButton>
 
 namespace {
-// Twips at 15 to the pixel.
-constexpr QPoint clientTopLeft(1320 / 15, 8085 / 15);
-constexpr QSize clientSize(1080 / 15, 495 / 15);
-constexpr QRect command1Rect(0, 0, 1095 / 15, 495 / 15);
+QPoint clientTopLeft()
+{
+    return Twips::point(1320, 8085);
+}
+
+QSize clientSize()
+{
+    return Twips::size(1080, 495);
+}
 
 const char *const launchNames[Form1::launchItemCount] = {
     "radio", "hesap_mak", "index_htm", "redhouse", "iexplorer",
@@ -56,8 +62,8 @@ void Form1::placeControls()
 {
     setMenuWidget(m_menu);
     setCentralWidget(m_client);
-    m_client->setFixedSize(clientSize);
-    m_command1->setGeometry(command1Rect);
+    m_client->setFixedSize(clientSize());
+    m_command1->setGeometry(Twips::rect(0, 0, 1095, 495));
     fitToMenu();
     m_command1->setFocus();
 }
@@ -67,10 +73,11 @@ void Form1::placeControls()
 // on the captions, so this runs again once the list has set them.
 void Form1::fitToMenu()
 {
-    const int menuHeight = m_menu->heightForWidth(clientSize.width());
-    const QSize windowSize(clientSize.width(), menuHeight + clientSize.height());
+    const QSize client = clientSize();
+    const int menuHeight = m_menu->heightForWidth(client.width());
+    const QSize windowSize(client.width(), menuHeight + client.height());
     setFixedSize(windowSize);
-    setGeometry(QRect(clientTopLeft - QPoint(0, menuHeight), windowSize));
+    setGeometry(QRect(clientTopLeft() - QPoint(0, menuHeight), windowSize));
 }
 
 void Form1::connectHandlers()

@@ -5,6 +5,7 @@
 #include "controls/filelistbox.h"
 #include "runtime/runtime.h"
 #include "runtime/runtimeerror.h"
+#include "runtime/twips.h"
 #include "settings/form2.h"
 #include "store/handoff.h"
 
@@ -12,9 +13,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-namespace {
-constexpr QRect clientRect(2760 / 15, 2115 / 15, 3705 / 15, 4905 / 15);
-}
 
 Form3::Form3()
 {
@@ -47,11 +45,11 @@ void Form3::createControls()
 
 void Form3::placeControls()
 {
-    setGeometry(clientRect);
-    m_drive1->setGeometry(8, 8, 73, 21);
-    m_dir1->setGeometry(8, 32, 233, 96);
-    m_file1->setGeometry(8, 128, 233, 162);
-    m_command2->setGeometry(128, 296, 97, 25);
+    setGeometry(Twips::rect(2760, 2115, 3705, 4905));
+    m_drive1->setGeometry(Twips::rect(120, 120, 1095, 315));
+    m_dir1->setGeometry(Twips::rect(120, 480, 3495, 1440));
+    m_file1->setGeometry(Twips::rect(120, 1920, 3495, 2430));
+    m_command2->setGeometry(Twips::rect(1920, 4440, 1455, 375));
     // The file list comes before the folder list.
     setTabOrder(m_drive1, m_file1);
     setTabOrder(m_file1, m_dir1);

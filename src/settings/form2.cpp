@@ -6,6 +6,7 @@
 #include "runtime/messages.h"
 #include "runtime/runtime.h"
 #include "runtime/runtimeerror.h"
+#include "runtime/twips.h"
 #include "store/handoff.h"
 #include "store/shortcutlist.h"
 #include "text/fieldreader.h"
@@ -17,11 +18,9 @@
 #include <limits>
 
 namespace {
-constexpr QRect clientRect(2850 / 15, 2115 / 15, 6585 / 15, 4410 / 15);
-
 int rowTop(int row)
 {
-    return (480 + 360 * (row - 1)) / 15;
+    return 480 + 360 * (row - 1);
 }
 
 }
@@ -68,17 +67,17 @@ void Form2::createControls()
 
 void Form2::placeControls()
 {
-    setGeometry(clientRect);
-    m_label1->setGeometry(8, 8, 49, 17);
-    m_label2->setGeometry(88, 8, 225, 17);
+    setGeometry(Twips::rect(2850, 2115, 6585, 4410));
+    m_label1->setGeometry(Twips::rect(120, 120, 735, 255));
+    m_label2->setGeometry(Twips::rect(1320, 120, 3375, 255));
     for (int row = 1; row <= rowCount; ++row) {
-        m_texts[2 * row - 2]->setGeometry(8, rowTop(row), 73, 19);
-        m_texts[2 * row - 1]->setGeometry(88, rowTop(row), 289, 19);
-        m_browseButtons[row - 1]->setGeometry(384, rowTop(row), 49, 17);
+        m_texts[2 * row - 2]->setGeometry(Twips::rect(120, rowTop(row), 1095, 285));
+        m_texts[2 * row - 1]->setGeometry(Twips::rect(1320, rowTop(row), 4335, 285));
+        m_browseButtons[row - 1]->setGeometry(Twips::rect(5760, rowTop(row), 735, 255));
     }
-    m_command1->setGeometry(96, 256, 89, 33);
-    m_command2->setGeometry(192, 256, 89, 33);
-    m_command3->setGeometry(288, 256, 89, 33);
+    m_command1->setGeometry(Twips::rect(1440, 3840, 1335, 495));
+    m_command2->setGeometry(Twips::rect(2880, 3840, 1335, 495));
+    m_command3->setGeometry(Twips::rect(4320, 3840, 1335, 495));
 
     // Row by row through the boxes, then the three buttons, then the browse buttons.
     QList<QWidget *> order(m_texts.begin(), m_texts.end());
