@@ -6,6 +6,7 @@
 #   share/applications/hizli.desktop
 #   share/icons/hicolor/{16x16,32x32}/apps/hizli.png
 #   share/hizli/data.txt                     the example list
+#   share/doc/hizli/{copyright,changelog.gz}
 #
 # The layout is fixed: the wrapper finds the program and the example list
 # from its own place, two folders below the prefix, so an installed tree can
@@ -34,6 +35,31 @@ add_custom_target(hizli-icons ALL DEPENDS ${hizli_icon_pngs})
 install(TARGETS hizli RUNTIME DESTINATION bin)
 install(PROGRAMS packaging/hizli-desktop DESTINATION lib/hizli)
 install(FILES examples/data.txt DESTINATION share/hizli)
+install(FILES packaging/debian/copyright DESTINATION share/doc/hizli)
+
+# Documents go in compressed, as Debian ships them; -n leaves the name and
+# time out of the header, so the same source gives the same package bytes.
+function(hizli_gzip source output)
+    add_custom_command(OUTPUT ${output}
+        COMMAND sh -c "gzip -9 -n -c \"$1\" > \"$2\"" gzip ${source} ${output}
+        DEPENDS ${source}
+        VERBATIM)
+endfunction()
+
+# The package's version is the project's; a release that forgot its
+# changelog entry would ship a changelog that names the one before.
+set(hizli_changelog_source ${CMAKE_CURRENT_SOURCE_DIR}/packaging/debian/changelog)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${hizli_changelog_source})
+file(STRINGS ${hizli_changelog_source} hizli_changelog_top LIMIT_COUNT 1)
+if(NOT hizli_changelog_top MATCHES "^hizli \\(([^)]*)\\) "
+        OR NOT CMAKE_MATCH_1 STREQUAL PROJECT_VERSION)
+    message(FATAL_ERROR "packaging/debian/changelog does not begin with version "
+        "${PROJECT_VERSION}: ${hizli_changelog_top}")
+endif()
+set(hizli_changelog ${CMAKE_CURRENT_BINARY_DIR}/packaging/changelog.gz)
+hizli_gzip(${hizli_changelog_source} ${hizli_changelog})
+add_custom_target(hizli-docs ALL DEPENDS ${hizli_changelog})
+install(FILES ${hizli_changelog} DESTINATION share/doc/hizli)
 
 # The entry's Exec names the wrapper by its absolute path, known only once
 # the prefix is: cmake --install --prefix chooses it at install time, and
@@ -45,8 +71,14 @@ include([[${CMAKE_CURRENT_SOURCE_DIR}/cmake/HizliDesktopEntry.cmake]])
 ")
 
 # cpack -G DEB
-set(HIZLI_PACKAGE_MAINTAINER "Hızlı geliştiricileri <hizli@localhost>"
-    CACHE STRING "Maintainer field of the Debian package")
+# Whoever builds a package for others puts their own address here:
+#   cmake -DHIZLI_PACKAGE_MAINTAINER="Ad Soyad <ad@example.org>"
+set(HIZLI_PACKAGE_MAINTAINER "Hızlı geliştiricileri <hizli@hizli.github.io>"
+    CACHE STRING "Maintainer field of the Debian package: a name and an address mail reaches")
+# Build trees configured before kept a localhost address, which mail never reaches.
+if(HIZLI_PACKAGE_MAINTAINER STREQUAL "Hızlı geliştiricileri <hizli@localhost>")
+    set_property(CACHE HIZLI_PACKAGE_MAINTAINER PROPERTY VALUE "Hızlı geliştiricileri <hizli@hizli.github.io>")
+endif()
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME hizli)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})

@@ -1,0 +1,63 @@
+#!/usr/bin/python3
+"""The .deb's files, its dependencies, and what the desktop's validators say."""
+import os, struct, subprocess, sys, tempfile, unittest
+
+BUILD = sys.argv.pop()
+EXEC, DOC = "-rwxr-xr-x", "-rw-r--r--"
+FILES = {
+    "usr/bin/hizli": EXEC,
+    "usr/lib/hizli/hizli-desktop": EXEC,
+    "usr/share/applications/hizli.desktop": DOC,
+    "usr/share/doc/hizli/changelog.gz": DOC,
+    "usr/share/doc/hizli/copyright": DOC,
+    "usr/share/hizli/data.txt": DOC,
+    "usr/share/icons/hicolor/16x16/apps/hizli.png": DOC,
+    "usr/share/icons/hicolor/32x32/apps/hizli.png": DOC,
+}
+# Linked libraries, and the plugins Qt loads at run time that no linker sees.
+DEPENDS = {"libc6", "libstdc++6", "libqt6core6", "libqt6gui6", "libqt6widgets6",
+           "qt6-qpa-plugins"}
+HELPER = "/usr/lib/hizli/hizli-desktop"
+VALIDATORS = [["desktop-file-validate", "usr/share/applications/hizli.desktop"]]
+
+
+def run(*args):
+    return subprocess.run(args, check=True, capture_output=True, text=True).stdout
+
+
+class Package(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.tmp = tempfile.TemporaryDirectory()
+        run("cpack", "-G", "DEB", "--config", f"{BUILD}/CPackConfig.cmake", "-B", cls.tmp.name)
+        [cls.deb] = [f"{cls.tmp.name}/{n}" for n in os.listdir(cls.tmp.name) if n.endswith(".deb")]
+        cls.root = f"{cls.tmp.name}/root"
+        run("dpkg-deb", "-x", cls.deb, cls.root)
+
+    def test_files_modes_and_icon_sizes(self):
+        listed = {}
+        for line in run("dpkg-deb", "-c", self.deb).splitlines():
+            mode, owner, *_, name = line.split(None, 5)
+            if not mode.startswith("d"):
+                listed[name.removeprefix("./")] = (mode, owner)
+        self.assertEqual(listed, {name: (mode, "root/root") for name, mode in FILES.items()})
+        for name in (n for n in FILES if n.endswith(".png")):
+            with open(f"{self.root}/{name}", "rb") as png:
+                side = struct.unpack(">II", png.read(24)[16:])
+            self.assertEqual("%dx%d" % side, name.split("/")[4], name)
+
+    def test_menu_entry_starts_the_helper(self):
+        with open(f"{self.root}/usr/share/applications/hizli.desktop", encoding="utf-8") as entry:
+            self.assertIn(f"\nExec={HELPER}\n", entry.read())
+
+    def test_dependencies(self):
+        fields = run("dpkg-deb", "-f", self.deb, "Depends").split(",")
+        self.assertLessEqual(DEPENDS, {field.split()[0] for field in fields})
+
+    def test_validators_find_nothing(self):
+        for *command, path in VALIDATORS:
+            done = subprocess.run([*command, f"{self.root}/{path}"], capture_output=True, text=True)
+            self.assertEqual((done.returncode, done.stdout + done.stderr), (0, ""), path)
+
+
+unittest.main(verbosity=2)
