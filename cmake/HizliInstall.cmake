@@ -7,6 +7,7 @@
 #   share/icons/hicolor/{16x16,32x32}/apps/hizli.png
 #   share/hizli/data.txt                     the example list
 #   share/doc/hizli/{copyright,changelog.gz}
+#   share/man/man1/hizli.1.gz, share/man/tr/man1/hizli.1.gz
 #
 # The layout is fixed: the wrapper finds the program and the example list
 # from its own place, two folders below the prefix, so an installed tree can
@@ -58,8 +59,16 @@ if(NOT hizli_changelog_top MATCHES "^hizli \\(([^)]*)\\) "
 endif()
 set(hizli_changelog ${CMAKE_CURRENT_BINARY_DIR}/packaging/changelog.gz)
 hizli_gzip(${hizli_changelog_source} ${hizli_changelog})
-add_custom_target(hizli-docs ALL DEPENDS ${hizli_changelog})
 install(FILES ${hizli_changelog} DESTINATION share/doc/hizli)
+set(hizli_docs ${hizli_changelog})
+
+foreach(language IN ITEMS "" tr)
+    set(page ${CMAKE_CURRENT_BINARY_DIR}/packaging/man/${language}/hizli.1.gz)
+    hizli_gzip(${CMAKE_CURRENT_SOURCE_DIR}/man/${language}/hizli.1 ${page})
+    install(FILES ${page} DESTINATION share/man/${language}/man1)
+    list(APPEND hizli_docs ${page})
+endforeach()
+add_custom_target(hizli-docs ALL DEPENDS ${hizli_docs})
 
 # The entry's Exec names the wrapper by its absolute path, known only once
 # the prefix is: cmake --install --prefix chooses it at install time, and

@@ -11,6 +11,8 @@ FILES = {
     "usr/share/doc/hizli/changelog.gz": DOC,
     "usr/share/doc/hizli/copyright": DOC,
     "usr/share/hizli/data.txt": DOC,
+    "usr/share/man/man1/hizli.1.gz": DOC,
+    "usr/share/man/tr/man1/hizli.1.gz": DOC,
     "usr/share/icons/hicolor/16x16/apps/hizli.png": DOC,
     "usr/share/icons/hicolor/32x32/apps/hizli.png": DOC,
 }
