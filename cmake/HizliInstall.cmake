@@ -4,7 +4,9 @@
 #   bin/hizli                                the program
 #   lib/hizli/hizli-desktop                  started by the desktop entry
 #   share/applications/hizli.desktop
-#   share/icons/hicolor/{16x16,32x32}/apps/hizli.png
+#   share/icons/hicolor/{16x16,32x32,48x48,64x64,128x128}/apps/hizli.png
+#   share/icons/hicolor/scalable/apps/hizli.svg
+#   share/metainfo/io.github.hizli.hizli.metainfo.xml   for software centres
 #   share/hizli/data.txt                     the example list
 #   share/doc/hizli/{copyright,changelog.gz}
 #   share/man/man1/hizli.1.gz, share/man/tr/man1/hizli.1.gz
@@ -13,29 +15,37 @@
 # from its own place, two folders below the prefix, so an installed tree can
 # be moved (or staged under DESTDIR) as a whole.
 
-# The theme wants PNG; the icons are kept as XPM because the program builds
-# them in. Qt already reads XPM and writes PNG, so a few lines of Qt convert
-# them at build time instead of a new image tool.
-add_executable(hizli-xpm2png EXCLUDE_FROM_ALL packaging/xpm2png.cpp)
-target_link_libraries(hizli-xpm2png PRIVATE Qt6::Gui)
+# The theme wants PNG. The 16 and 32 pixel images are the XPM icons the
+# program builds into its windows; the larger ones, for menus and docks, are
+# drawn from the SVG, which also goes in as the scalable icon. A few lines of
+# Qt convert them at build time instead of a new image tool.
+find_package(Qt6 REQUIRED COMPONENTS Svg)
+add_executable(hizli-iconpng EXCLUDE_FROM_ALL packaging/iconpng.cpp)
+target_link_libraries(hizli-iconpng PRIVATE Qt6::Gui Qt6::Svg)
 
 set(hizli_icon_pngs)
-foreach(size 16 32)
+foreach(size 16 32 48 64 128)
+    if(size LESS 48)
+        set(image ${CMAKE_CURRENT_SOURCE_DIR}/icons/hizli-${size}.xpm)
+    else()
+        set(image ${CMAKE_CURRENT_SOURCE_DIR}/icons/hizli.svg)
+    endif()
     set(png ${CMAKE_CURRENT_BINARY_DIR}/packaging/hizli-${size}.png)
     add_custom_command(OUTPUT ${png}
-        COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_CURRENT_BINARY_DIR}/packaging
-        COMMAND hizli-xpm2png ${CMAKE_CURRENT_SOURCE_DIR}/icons/hizli-${size}.xpm ${png} ${size}
-        DEPENDS hizli-xpm2png ${CMAKE_CURRENT_SOURCE_DIR}/icons/hizli-${size}.xpm
-        COMMENT "Converting the ${size} pixel icon to PNG"
+        COMMAND hizli-iconpng ${image} ${png} ${size}
+        DEPENDS hizli-iconpng ${image}
+        COMMENT "Drawing the ${size} pixel icon"
         VERBATIM)
     list(APPEND hizli_icon_pngs ${png})
     install(FILES ${png} DESTINATION share/icons/hicolor/${size}x${size}/apps RENAME hizli.png)
 endforeach()
+install(FILES icons/hizli.svg DESTINATION share/icons/hicolor/scalable/apps)
 add_custom_target(hizli-icons ALL DEPENDS ${hizli_icon_pngs})
 
 install(TARGETS hizli RUNTIME DESTINATION bin)
 install(PROGRAMS packaging/hizli-desktop DESTINATION lib/hizli)
 install(FILES examples/data.txt DESTINATION share/hizli)
+install(FILES packaging/io.github.hizli.hizli.metainfo.xml DESTINATION share/metainfo)
 install(FILES packaging/debian/copyright DESTINATION share/doc/hizli)
 
 # Documents go in compressed, as Debian ships them; -n leaves the name and

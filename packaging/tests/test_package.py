@@ -11,16 +11,25 @@ FILES = {
     "usr/share/doc/hizli/changelog.gz": DOC,
     "usr/share/doc/hizli/copyright": DOC,
     "usr/share/hizli/data.txt": DOC,
+    "usr/share/metainfo/io.github.hizli.hizli.metainfo.xml": DOC,
     "usr/share/man/man1/hizli.1.gz": DOC,
     "usr/share/man/tr/man1/hizli.1.gz": DOC,
     "usr/share/icons/hicolor/16x16/apps/hizli.png": DOC,
     "usr/share/icons/hicolor/32x32/apps/hizli.png": DOC,
+    "usr/share/icons/hicolor/48x48/apps/hizli.png": DOC,
+    "usr/share/icons/hicolor/64x64/apps/hizli.png": DOC,
+    "usr/share/icons/hicolor/128x128/apps/hizli.png": DOC,
+    "usr/share/icons/hicolor/scalable/apps/hizli.svg": DOC,
 }
 # Linked libraries, and the plugins Qt loads at run time that no linker sees.
 DEPENDS = {"libc6", "libstdc++6", "libqt6core6", "libqt6gui6", "libqt6widgets6",
            "qt6-qpa-plugins"}
 HELPER = "/usr/lib/hizli/hizli-desktop"
-VALIDATORS = [["desktop-file-validate", "usr/share/applications/hizli.desktop"]]
+VALIDATORS = [
+    ["desktop-file-validate", "usr/share/applications/hizli.desktop"],
+    ["appstreamcli", "validate", "--no-net", "--pedantic", "--format", "yaml",
+     "usr/share/metainfo/io.github.hizli.hizli.metainfo.xml"],
+]
 
 
 def run(*args):
