@@ -8,7 +8,7 @@ set(prefix "${CMAKE_INSTALL_PREFIX}")
 if(NOT IS_ABSOLUTE "${prefix}")
     get_filename_component(prefix "${prefix}" ABSOLUTE)
 endif()
-set(exec "${prefix}/lib/hizli/hizli-desktop")
+set(exec "${prefix}/libexec/hizli/hizli-desktop")
 
 if(exec MATCHES "[\n\r]")
     message(FATAL_ERROR "A desktop entry cannot start a program whose path holds a line break: ${exec}")

@@ -2,7 +2,7 @@
 # makes of it:
 #
 #   bin/hizli                                the program
-#   lib/hizli/hizli-desktop                  started by the desktop entry
+#   libexec/hizli/hizli-desktop              started by the desktop entry
 #   share/applications/hizli.desktop
 #   share/icons/hicolor/{16x16,32x32,48x48,64x64,128x128}/apps/hizli.png
 #   share/icons/hicolor/scalable/apps/hizli.svg
@@ -43,7 +43,8 @@ install(FILES icons/hizli.svg DESTINATION share/icons/hicolor/scalable/apps)
 add_custom_target(hizli-icons ALL DEPENDS ${hizli_icon_pngs})
 
 install(TARGETS hizli RUNTIME DESTINATION bin)
-install(PROGRAMS packaging/hizli-desktop DESTINATION lib/hizli)
+# A folder of its own under libexec: the helper is no command for users.
+install(PROGRAMS packaging/hizli-desktop DESTINATION libexec/hizli)
 install(FILES examples/data.txt DESTINATION share/hizli)
 install(FILES packaging/io.github.hizli.hizli.metainfo.xml DESTINATION share/metainfo)
 install(FILES packaging/debian/copyright DESTINATION share/doc/hizli)

@@ -6,7 +6,7 @@ BUILD = sys.argv.pop()
 EXEC, DOC = "-rwxr-xr-x", "-rw-r--r--"
 FILES = {
     "usr/bin/hizli": EXEC,
-    "usr/lib/hizli/hizli-desktop": EXEC,
+    "usr/libexec/hizli/hizli-desktop": EXEC,
     "usr/share/applications/hizli.desktop": DOC,
     "usr/share/doc/hizli/changelog.gz": DOC,
     "usr/share/doc/hizli/copyright": DOC,
@@ -24,7 +24,7 @@ FILES = {
 # Linked libraries, and the plugins Qt loads at run time that no linker sees.
 DEPENDS = {"libc6", "libstdc++6", "libqt6core6", "libqt6gui6", "libqt6widgets6",
            "qt6-qpa-plugins"}
-HELPER = "/usr/lib/hizli/hizli-desktop"
+HELPER = "/usr/libexec/hizli/hizli-desktop"
 VALIDATORS = [
     ["desktop-file-validate", "usr/share/applications/hizli.desktop"],
     ["appstreamcli", "validate", "--no-net", "--pedantic", "--format", "yaml",
