@@ -113,9 +113,10 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
-# The Qt and C++ libraries come from dpkg-shlibdeps; the platform plugin
-# that draws the windows is loaded at run time, so no linker sees it.
+# The Qt and C++ libraries come from dpkg-shlibdeps; the platform plugins
+# that draw the windows, on X11 and on Wayland, are loaded at run time, so
+# no linker sees them.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, qt6-wayland")
 set(CPACK_STRIP_FILES ON)
 include(CPack)

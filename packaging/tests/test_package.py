@@ -23,7 +23,7 @@ FILES = {
 }
 # Linked libraries, and the plugins Qt loads at run time that no linker sees.
 DEPENDS = {"libc6", "libstdc++6", "libqt6core6", "libqt6gui6", "libqt6widgets6",
-           "qt6-qpa-plugins"}
+           "qt6-qpa-plugins", "qt6-wayland"}
 HELPER = "/usr/libexec/hizli/hizli-desktop"
 VALIDATORS = [
     ["desktop-file-validate", "usr/share/applications/hizli.desktop"],
