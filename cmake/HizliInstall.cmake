@@ -9,6 +9,7 @@
 #   share/metainfo/io.github.hizli.hizli.metainfo.xml   for software centres
 #   share/hizli/data.txt                     the example list
 #   share/doc/hizli/{copyright,changelog.gz}
+#   share/lintian/overrides/hizli            why lintian's two remarks do not apply
 #   share/man/man1/hizli.1.gz, share/man/tr/man1/hizli.1.gz
 #
 # The layout is fixed: the wrapper finds the program and the example list
@@ -48,6 +49,8 @@ install(PROGRAMS packaging/hizli-desktop DESTINATION libexec/hizli)
 install(FILES examples/data.txt DESTINATION share/hizli)
 install(FILES packaging/io.github.hizli.hizli.metainfo.xml DESTINATION share/metainfo)
 install(FILES packaging/debian/copyright DESTINATION share/doc/hizli)
+install(FILES packaging/debian/hizli.lintian-overrides DESTINATION share/lintian/overrides
+    RENAME hizli)
 
 # Documents go in compressed, as Debian ships them; -n leaves the name and
 # time out of the header, so the same source gives the same package bytes.

@@ -12,6 +12,7 @@ FILES = {
     "usr/share/doc/hizli/copyright": DOC,
     "usr/share/hizli/data.txt": DOC,
     "usr/share/metainfo/io.github.hizli.hizli.metainfo.xml": DOC,
+    "usr/share/lintian/overrides/hizli": DOC,
     "usr/share/man/man1/hizli.1.gz": DOC,
     "usr/share/man/tr/man1/hizli.1.gz": DOC,
     "usr/share/icons/hicolor/16x16/apps/hizli.png": DOC,
