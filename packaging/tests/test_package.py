@@ -3,29 +3,18 @@
 import os, struct, subprocess, sys, tempfile, unittest
 
 BUILD = sys.argv.pop()
-EXEC, DOC = "-rwxr-xr-x", "-rw-r--r--"
-FILES = {
-    "usr/bin/hizli": EXEC,
-    "usr/libexec/hizli/hizli-desktop": EXEC,
-    "usr/share/applications/hizli.desktop": DOC,
-    "usr/share/doc/hizli/changelog.gz": DOC,
-    "usr/share/doc/hizli/copyright": DOC,
-    "usr/share/hizli/data.txt": DOC,
-    "usr/share/metainfo/io.github.hizli.hizli.metainfo.xml": DOC,
-    "usr/share/lintian/overrides/hizli": DOC,
-    "usr/share/man/man1/hizli.1.gz": DOC,
-    "usr/share/man/tr/man1/hizli.1.gz": DOC,
-    "usr/share/icons/hicolor/16x16/apps/hizli.png": DOC,
-    "usr/share/icons/hicolor/32x32/apps/hizli.png": DOC,
-    "usr/share/icons/hicolor/48x48/apps/hizli.png": DOC,
-    "usr/share/icons/hicolor/64x64/apps/hizli.png": DOC,
-    "usr/share/icons/hicolor/128x128/apps/hizli.png": DOC,
-    "usr/share/icons/hicolor/scalable/apps/hizli.svg": DOC,
-}
+HELPER = "usr/libexec/hizli/hizli-desktop"
+# Every file of the package; only these two are executable.
+EXECUTABLES = {"usr/bin/hizli", HELPER}
+FILES = EXECUTABLES | {"usr/share/" + name for name in [
+    "applications/hizli.desktop", "hizli/data.txt", "lintian/overrides/hizli",
+    "doc/hizli/changelog.gz", "doc/hizli/copyright",
+    "man/man1/hizli.1.gz", "man/tr/man1/hizli.1.gz",
+    "metainfo/io.github.hizli.hizli.metainfo.xml", "icons/hicolor/scalable/apps/hizli.svg",
+    *(f"icons/hicolor/{side}x{side}/apps/hizli.png" for side in (16, 32, 48, 64, 128))]}
 # Linked libraries, and the plugins Qt loads at run time that no linker sees.
 DEPENDS = {"libc6", "libstdc++6", "libqt6core6", "libqt6gui6", "libqt6widgets6",
            "qt6-qpa-plugins", "qt6-wayland"}
-HELPER = "/usr/libexec/hizli/hizli-desktop"
 VALIDATORS = [
     ["desktop-file-validate", "usr/share/applications/hizli.desktop"],
     ["appstreamcli", "validate", "--no-net", "--pedantic", "--format", "yaml",
@@ -52,7 +41,8 @@ class Package(unittest.TestCase):
             mode, owner, *_, name = line.split(None, 5)
             if not mode.startswith("d"):
                 listed[name.removeprefix("./")] = (mode, owner)
-        self.assertEqual(listed, {name: (mode, "root/root") for name, mode in FILES.items()})
+        self.assertEqual(listed, {name: ("-rwxr-xr-x" if name in EXECUTABLES else "-rw-r--r--",
+                                         "root/root") for name in FILES})
         for name in (n for n in FILES if n.endswith(".png")):
             with open(f"{self.root}/{name}", "rb") as png:
                 side = struct.unpack(">II", png.read(24)[16:])
@@ -60,7 +50,7 @@ class Package(unittest.TestCase):
 
     def test_menu_entry_starts_the_helper(self):
         with open(f"{self.root}/usr/share/applications/hizli.desktop", encoding="utf-8") as entry:
-            self.assertIn(f"\nExec={HELPER}\n", entry.read())
+            self.assertIn(f"\nExec=/{HELPER}\n", entry.read())
 
     def test_dependencies(self):
         fields = run("dpkg-deb", "-f", self.deb, "Depends").split(",")
