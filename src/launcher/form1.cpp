@@ -130,8 +130,8 @@ QString Form1::aboutMessage()
         QStringLiteral("araç çubuğuna koyun ve"),
         QStringLiteral("diğer programları rahatça çağırın"),
         QString(),
-        QStringLiteral("Hızlı © 2026"),
-        QStringLiteral("Tüm hakları saklıdır."),
+        QStringLiteral("Hızlı © 2026 Hızlı geliştiricileri"),
+        QStringLiteral("GNU GPL 3 ya da sonraki sürümleriyle dağıtılır."),
     };
     QString message = lines[0];
     for (std::size_t i = 1; i < std::size(lines); ++i)
