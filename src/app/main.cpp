@@ -1,39 +1,41 @@
+#include "runtime/desktop.h"
 #include "runtime/form.h"
 #include "runtime/runtime.h"
 #include "launcher/form1.h"
 
 #include <QApplication>
 
+#include <cstdio>
 #include <vector>
-
-namespace {
-// The launcher's windows open at fixed places, which a Wayland client cannot
-// choose: run on XWayland unless the user picked a platform. This goes on the
-// command line, not into the environment, so started programs do not inherit it.
-std::vector<char *> withPlatform(int argc, char **argv)
-{
-    std::vector<char *> args(argv, argv + argc);
-    bool chosen = qEnvironmentVariableIsSet("QT_QPA_PLATFORM");
-    for (int i = 1; i < argc; ++i)
-        chosen = chosen || qstrcmp(argv[i], "-platform") == 0;
-    const bool wayland = qgetenv("XDG_SESSION_TYPE") == "wayland"
-                         || qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
-    if (!chosen && wayland && qEnvironmentVariableIsSet("DISPLAY")) {
-        static char platform[] = "-platform";
-        static char xcb[] = "xcb";
-        args.insert(args.begin() + 1, {platform, xcb});
-    }
-    args.push_back(nullptr);
-    return args;
-}
-}
 
 int main(int argc, char **argv)
 {
-    std::vector<char *> args = withPlatform(argc, argv);
+    // The platform goes on the command line, not into the environment, so
+    // started programs do not inherit it. On a Wayland session with XWayland
+    // this keeps the windows at their fixed places; QApplication would abort
+    // where there is no display at all.
+    std::vector<char *> args(argv, argv + argc);
+    static char platform[] = "-platform";
+    static char xcb[] = "xcb";
+    static char wayland[] = "wayland";
+    switch (Desktop::reachable(argc, argv)) {
+    case Desktop::Display::None:
+        std::fputs(Desktop::noDisplayMessage().constData(), stderr);
+        return 1;
+    case Desktop::Display::X11:
+        args.insert(args.begin() + 1, {platform, xcb});
+        break;
+    case Desktop::Display::Wayland:
+        args.insert(args.begin() + 1, {platform, wayland});
+        break;
+    case Desktop::Display::Chosen:
+        break;
+    }
+    args.push_back(nullptr);
     int count = int(args.size()) - 1;
     QApplication app(count, args.data());
     app.setQuitOnLastWindowClosed(false);
+    Desktop::watchUserInput();
 
     Runtime::run([] { Form1::instance().show(); });
     const int status = Runtime::hasEnded() ? Runtime::exitStatus() : app.exec();

@@ -1,6 +1,7 @@
 #include "launcher/form1.h"
 
 #include "runtime/appicon.h"
+#include "runtime/desktop.h"
 #include "runtime/processstarter.h"
 #include "runtime/runtime.h"
 #include "runtime/twips.h"
@@ -40,7 +41,7 @@ void Form1::createControls()
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Hızlı"));
     setWindowIcon(AppIcon::icon());
-    // A fixed dialog border with only the close control, kept out of the taskbar.
+    // A fixed dialog border with only the close control.
     setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                    | Qt::WindowCloseButtonHint);
 
@@ -107,6 +108,10 @@ void Form1::Form_Load()
         launchItem(position)->setText(ShortcutList::readEntry().caption);
     ShortcutList::close();
     fitToMenu();
+    // Qt::Tool alone leaves the launcher in tasklists that go by the EWMH
+    // states. Set once the list has loaded: a launcher that fails to load
+    // never gets a window of its own.
+    Desktop::keepOutOfTaskbar(this);
 }
 
 void Form1::Command1_Click()

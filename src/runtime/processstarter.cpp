@@ -1,5 +1,6 @@
 #include "runtime/processstarter.h"
 
+#include "runtime/desktop.h"
 #include "runtime/runtimeerror.h"
 
 #include <QFile>
@@ -16,8 +17,6 @@
 #include <thread>
 #include <utility>
 #include <vector>
-
-extern char **environ;
 
 namespace {
 bool isBlank(QChar c)
@@ -120,9 +119,9 @@ ProcessStarter::Command ProcessStarter::resolve(const QString &commandLine)
 // after a start, so the double fork that detaching needs only costs time
 // (copying a Qt process's page tables twice), and spawning through vfork
 // keeps a click on a launch item quick. The child gets a session of its own,
-// the working folder and the environment as the launcher was given them, and
-// default signal handling. An exec that fails is returned by the call itself.
-bool ProcessStarter::spawn(const Command &command)
+// the working folder as the launcher was given it, and default signal
+// handling. An exec that fails is returned by the call itself.
+bool ProcessStarter::spawn(const Command &command, std::vector<QByteArray> environment)
 {
     QList<QByteArray> words{QFile::encodeName(command.program)};
     for (const QString &argument : command.arguments)
@@ -131,6 +130,10 @@ bool ProcessStarter::spawn(const Command &command)
     for (QByteArray &word : words)
         argv.push_back(word.data());
     argv.push_back(nullptr);
+    std::vector<char *> envp;
+    for (QByteArray &entry : environment)
+        envp.push_back(entry.data());
+    envp.push_back(nullptr);
 
     posix_spawnattr_t attributes;
     posix_spawnattr_init(&attributes);
@@ -143,7 +146,7 @@ bool ProcessStarter::spawn(const Command &command)
     posix_spawnattr_setflags(&attributes,
                              POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
     pid_t pid = 0;
-    const int result = posix_spawn(&pid, argv.front(), nullptr, &attributes, argv.data(), environ);
+    const int result = posix_spawn(&pid, argv.front(), nullptr, &attributes, argv.data(), envp.data());
     posix_spawnattr_destroy(&attributes);
     if (result != 0)
         return false;
@@ -157,7 +160,12 @@ bool ProcessStarter::spawn(const Command &command)
 void ProcessStarter::start(const QString &commandLine)
 {
     const Command command = resolve(commandLine);
-    if (!command.program.isEmpty() && spawn(command))
-        return;
+    if (!command.program.isEmpty()) {
+        // Begun before the program can map a window, ended again if it never will.
+        const Desktop::Startup startup = Desktop::begin(command.program);
+        if (spawn(command, Desktop::environmentWith(startup.environment)))
+            return;
+        Desktop::end(startup);
+    }
     throw RuntimeError(RuntimeError::Kind::StartFailed, commandLine);
 }

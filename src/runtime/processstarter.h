@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <vector>
+
 // Starts a stored command line. Lists cannot hold a quotation mark, so a
 // program whose path has blanks stands there unquoted: the program is the
 // longest run of leading words (separated by blanks and tabs) that names an
@@ -22,12 +24,13 @@ public:
     static Command resolve(const QString &commandLine);
 
     // Starts the program in a session of its own, in the working folder and
-    // with the environment the launcher was given; it lives on when the
-    // launcher ends. Raises a RuntimeError naming the command line when it
-    // cannot be started.
+    // with the environment the launcher was given, where its startup
+    // notification takes the place of the launcher's own; it lives on when
+    // the launcher ends. Raises a RuntimeError naming the command line when
+    // it cannot be started.
     static void start(const QString &commandLine);
 
 private:
     static QString executable(const QByteArray &candidate);
-    static bool spawn(const Command &command);
+    static bool spawn(const Command &command, std::vector<QByteArray> environment);
 };

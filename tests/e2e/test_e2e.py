@@ -2,6 +2,7 @@
 accessibility bus as a screen reader sees and drives it. Run under xvfb-run
 and dbus-run-session: python3 test_e2e.py PATH/TO/hizli"""
 import os
+import re
 import subprocess
 import sys
 import tempfile
@@ -13,6 +14,7 @@ import gi
 gi.require_version("Atspi", "2.0")
 from gi.repository import Atspi, Gio, GLib  # noqa: E402
 import pyatspi  # noqa: E402
+from Xlib import X, Xatom, display as xdisplay  # noqa: E402
 
 HIZLI = sys.argv.pop(1)
 
@@ -61,12 +63,38 @@ def press(node):
     bus.flush_sync()
 
 
+def x_server_time():
+    """The X server's time now, from a property change on a window of our own."""
+    x = xdisplay.Display()
+    window = x.screen().root.create_window(0, 0, 1, 1, 0, 0, event_mask=X.PropertyChangeMask)
+    window.change_property(Xatom.WM_NAME, Xatom.STRING, 8, b"t")
+    while (event := x.next_event()).type != X.PropertyNotify:
+        pass
+    x.close()
+    return event.time
+
+
+def x_states(pid):
+    """The _NET_WM_STATE names of each mapped window of a process, by title."""
+    x = xdisplay.Display()
+    atom, found = x.intern_atom, {}
+    for window in x.screen().root.query_tree().children:
+        owner = window.get_full_property(atom("_NET_WM_PID"), Xatom.CARDINAL)
+        if owner and owner.value[0] == pid and window.get_attributes().map_state == X.IsViewable:
+            title = window.get_full_property(atom("_NET_WM_NAME"), atom("UTF8_STRING")).value.decode()
+            states = window.get_full_property(atom("_NET_WM_STATE"), Xatom.ATOM)
+            found[title] = {x.get_atom_name(state) for state in (states.value if states else [])}
+    x.close()
+    return found
+
+
 class Hizli(unittest.TestCase):
     def setUp(self):
         self.folder = tempfile.mkdtemp(prefix="hizli-e2e-")
         self.program = os.path.join(self.folder, "prog")
         with open(self.program, "w") as script:
-            script.write(f'#!/bin/sh\nprintf "%s|" "$@" > "{self.folder}/started.txt"\n')
+            script.write(f'#!/bin/sh\nprintf "%s|" "$DESKTOP_STARTUP_ID" "${{XDG_ACTIVATION_TOKEN-none}}" "$@"'
+                         f' > "{self.folder}/started.txt"\n')
         os.chmod(self.program, 0o755)
         self.process = None
 
@@ -83,7 +111,10 @@ class Hizli(unittest.TestCase):
         # program never shows on the bus.
         desktop = pyatspi.Registry.getDesktop(0)
         desktop.set_cache_mask(Atspi.Cache.NONE)
-        env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_QPA_PLATFORM="xcb")
+        # Startup entries of the launcher's own start, which no started program may inherit.
+        env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_QPA_PLATFORM="xcb",
+                   DESKTOP_STARTUP_ID="old", XDG_ACTIVATION_TOKEN="old")
+        env.pop("WAYLAND_DISPLAY", None)
         self.process = subprocess.Popen([HIZLI], cwd=self.folder, env=env)
         self.app = wait(lambda: next((a for a in (desktop.getChildAtIndex(i) for i in range(desktop.childCount))
                                       if a and a.get_process_id() == self.process.pid), None), "the program")
@@ -93,11 +124,37 @@ class Hizli(unittest.TestCase):
         return wait(lambda: (find(self.app, role, name, starts) or [None])[0], f"{role} {name!r}")
 
     def test_launch_item_starts_its_program_and_ends(self):
-        self.start([(f"Öğe {k}", f"{self.program} {k} iki") for k in range(1, 10)])
-        press(self.one("menu item", "Öğe 2"))
-        self.assertEqual(self.process.wait(10), 0)
-        path = os.path.join(self.folder, "started.txt")
-        self.assertEqual(wait(lambda: os.path.exists(path) and open(path).read(), "the program"), "2|iki|")
+        # Pressed through the accessibility bus there is no click, so no time
+        # to hand on; a mouse click's X server time goes into the startup ID.
+        for how in ("accessibility", "mouse"):
+            with self.subTest(how):
+                self.start([(f"Öğe {k}", f"{self.program} {k} iki") for k in range(1, 10)])
+                launcher = wait(lambda: x_states(self.process.pid).get("Hızlı"), "the launcher mapped")
+                self.assertEqual(launcher, {"_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER"})
+                item = self.one("menu item", "Öğe 2")
+                before = x_server_time()
+                if how == "mouse":
+                    x, y, width, height = item.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+                    subprocess.run(["xdotool", "mousemove", "--sync", str(x + width // 2),
+                                    str(y + height // 2), "click", "1"], check=True)
+                else:
+                    press(item)
+                self.assertEqual(self.process.wait(10), 0)
+                after = x_server_time()
+                path = os.path.join(self.folder, "started.txt")
+                started = wait(lambda: os.path.exists(path) and open(path).read(), "the program")
+                os.remove(path)
+                found = re.fullmatch(rf"hizli-{self.process.pid}-[^|]+-prog-1(_TIME(\d+))?\|none\|2\|iki\|", started)
+                self.assertTrue(found, started)
+                self.assertTrue(before <= int(found[2]) <= after if how == "mouse" else not found[1], started)
+
+    def test_without_a_display_one_line_and_status_1(self):
+        for display in [{}, {"DISPLAY": ":4242"}, {"DISPLAY": ":4242", "WAYLAND_DISPLAY": "/nowhere"}]:
+            with self.subTest(display):
+                env = {"PATH": os.environ["PATH"], **display}
+                done = subprocess.run([HIZLI], cwd=self.folder, env=env, capture_output=True, text=True, timeout=20)
+                self.assertEqual((done.returncode, done.stdout, done.stderr.count("\n")), (1, "", 1), done.stderr)
+                self.assertTrue(done.stderr.startswith("hizli: ") and "ekran" in done.stderr, done.stderr)
 
     def test_missing_list_is_a_message_and_status_1(self):
         self.start(None)
@@ -111,6 +168,7 @@ class Hizli(unittest.TestCase):
         self.start([(f"c{k}", f"p{k}") for k in range(1, 10)])
         press(self.one("menu item", "Ayarlar"))
         self.one("frame", "Ayarlar")
+        self.assertNotIn("_NET_WM_STATE_SKIP_TASKBAR", x_states(self.process.pid)["Ayarlar"])
         press(wait(lambda: find(self.app, "push button", "Gözat", starts=True)[2:3], "Gözat")[0])
         picker = self.one("frame", "Kısayol oluştur")
         files = wait(lambda: [v for v in find(picker, "list") if find(v, "list item", "prog")], "the file list")[0]
