@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /*
  * startup-probe: times Qt programs from exec to their first window on the
  * screen, and a launch from the click on a launch item to the started

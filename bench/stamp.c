@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 /*
  * launch-stamp FILE: the program a launch item starts in the benchmark. It
  * writes CLOCK_MONOTONIC in milliseconds to FILE as the first thing it does;

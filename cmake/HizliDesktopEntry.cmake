@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs at install time (from install(CODE) in HizliInstall.cmake) with
 #   hizli_desktop_template  the entry's template
 #   hizli_desktop_work      a folder of the build tree to write it in

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The hardening Debian builds its own packages with: a position-independent
 # program, a read-only relocation table bound at start-up, and the checked
 # variants of the C library's string and memory functions.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # What cmake --install puts under the prefix, and the Debian package cpack
 # makes of it:
 #

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The list reader on arbitrary bytes, under AddressSanitizer and
 // UndefinedBehaviorSanitizer: a hand-edited or damaged list must never make
 // it read out of bounds, loop for ever or lose its place. Every field it

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Build-time tool: writes one of the icons as the PNG that icon themes want.
 // The XPM images the program builds in are taken as they are and must be of
 // the size they are installed as; the SVG is drawn at the size asked for.

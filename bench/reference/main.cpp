@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The yardstick for the launcher's start-up: a bare Qt Widgets window with a
 // menu bar of eleven items above one push button, at the launcher's place and
 // size, and nothing else: no list to read, no custom controls.

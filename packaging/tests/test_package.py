@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The .deb's files, its dependencies, and what the desktop's validators say."""
 import os, struct, subprocess, sys, tempfile, unittest
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "launcher/form1.h"
 
 #include "runtime/appicon.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "text/recordwriter.h"
 
 #include "text/windows1254.h"

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The built program on a real X server, seen and driven through the
 accessibility bus as a screen reader sees and drives it. Run under xvfb-run
 and dbus-run-session: python3 test_e2e.py PATH/TO/hizli"""
