@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "launcher/form1.h"
 #include "runtime/desktop.h"
 #include "runtime/form.h"
+#include "runtime/messages.h"
 #include "runtime/runtime.h"
-#include "launcher/form1.h"
 
 #include <QApplication>
 
@@ -21,7 +22,7 @@ int main(int argc, char **argv)
     static char wayland[] = "wayland";
     switch (Desktop::reachable(argc, argv)) {
     case Desktop::Display::None:
-        std::fputs(Desktop::noDisplayMessage().constData(), stderr);
+        std::fputs(Messages::noDisplay().constData(), stderr);
         return 1;
     case Desktop::Display::X11:
         args.insert(args.begin() + 1, {platform, xcb});

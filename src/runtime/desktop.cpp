@@ -184,9 +184,8 @@ void send(xcb_connection_t *connection, const QByteArray &message)
 }
 }
 
-namespace Desktop {
 
-Display reachable(int argc, char **argv)
+Desktop::Display Desktop::reachable(int argc, char **argv)
 {
     if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         return Display::Chosen;
@@ -201,20 +200,13 @@ Display reachable(int argc, char **argv)
     return Display::None;
 }
 
-QByteArray noDisplayMessage()
-{
-    return QByteArrayLiteral("hizli: Açılacak bir ekran yok: ne DISPLAY bir X sunucusuna ne de "
-                             "WAYLAND_DISPLAY bir Wayland oturumuna ulaşıyor; Hızlı'yı bir "
-                             "masaüstü oturumunda başlatın.\n");
-}
-
-void watchUserInput()
+void Desktop::watchUserInput()
 {
     static UserInputWatcher watcher;
     QCoreApplication::instance()->installEventFilter(&watcher);
 }
 
-void keepOutOfTaskbar(QWidget *window)
+void Desktop::keepOutOfTaskbar(QWidget *window)
 {
     xcb_connection_t *connection = x11();
     if (!connection)
@@ -227,7 +219,7 @@ void keepOutOfTaskbar(QWidget *window)
                         XCB_ATOM_ATOM, 32, 2, &found[1]);
 }
 
-Startup begin(const QString &program)
+Desktop::Startup Desktop::begin(const QString &program)
 {
     Startup startup;
     xcb_connection_t *connection = x11();
@@ -256,14 +248,14 @@ Startup begin(const QString &program)
     return startup;
 }
 
-void end(const Startup &startup)
+void Desktop::end(const Startup &startup)
 {
     xcb_connection_t *connection = x11();
     if (connection && !startup.id.isEmpty())
         send(connection, "remove: ID=" + quoted(startup.id));
 }
 
-std::vector<QByteArray> environmentWith(const std::vector<QByteArray> &entries)
+std::vector<QByteArray> Desktop::environmentWith(const std::vector<QByteArray> &entries)
 {
     std::vector<QByteArray> environment;
     for (char **entry = environ; *entry; ++entry) {
@@ -273,6 +265,4 @@ std::vector<QByteArray> environmentWith(const std::vector<QByteArray> &entries)
     }
     environment.insert(environment.end(), entries.begin(), entries.end());
     return environment;
-}
-
 }

@@ -13,38 +13,36 @@ class QWidget;
 // to open, the launcher's place outside the taskbar, and the startup
 // notification that gives a started program the focus. All of it is X11's;
 // elsewhere the calls do nothing.
-namespace Desktop {
-
-enum class Display { X11, Wayland, Chosen, None };
-
-// Run before QApplication, which aborts when it finds no display. An X
-// server that answers comes first, as the windows' fixed places need it;
-// a Wayland compositor alone serves as well. A platform the user chose
-// with QT_QPA_PLATFORM or -platform is left to Qt.
-Display reachable(int argc, char **argv);
-// The one line that says so when there is none.
-QByteArray noDisplayMessage();
-
-// Notes the X server time of each press and key, from which a started
-// program's startup notification takes the time of the user's click.
-void watchUserInput();
-
-// Sets _NET_WM_STATE_SKIP_TASKBAR and _SKIP_PAGER on a window not yet shown.
-void keepOutOfTaskbar(QWidget *window);
-
-// A startup-notification sequence for a program about to start, and the
-// entries the program's environment gets for it. A program that is not
-// started after all ends its sequence through end().
-struct Startup
+class Desktop
 {
-    QByteArray id; // empty without an X server
-    std::vector<QByteArray> environment;
+public:
+    enum class Display { X11, Wayland, Chosen, None };
+
+    // Run before QApplication, which aborts when it finds no display. An X
+    // server that answers comes first, as the windows' fixed places need it;
+    // a Wayland compositor alone serves as well. A platform the user chose
+    // with QT_QPA_PLATFORM or -platform is left to Qt.
+    static Display reachable(int argc, char **argv);
+
+    // Notes the X server time of each press and key, from which a started
+    // program's startup notification takes the time of the user's click.
+    static void watchUserInput();
+
+    // Sets _NET_WM_STATE_SKIP_TASKBAR and _SKIP_PAGER on a window not yet shown.
+    static void keepOutOfTaskbar(QWidget *window);
+
+    // A startup-notification sequence for a program about to start, and the
+    // entries the program's environment gets for it. A program that is not
+    // started after all ends its sequence through end().
+    struct Startup
+    {
+        QByteArray id; // empty without an X server
+        std::vector<QByteArray> environment;
+    };
+    static Startup begin(const QString &program);
+    static void end(const Startup &startup);
+
+    // The launcher's environment for a started program: its own startup
+    // entries, which belonged to the launcher's start, replaced by these.
+    static std::vector<QByteArray> environmentWith(const std::vector<QByteArray> &entries);
 };
-Startup begin(const QString &program);
-void end(const Startup &startup);
-
-// The launcher's environment for a started program: its own startup
-// entries, which belonged to the launcher's start, replaced by these.
-std::vector<QByteArray> environmentWith(const std::vector<QByteArray> &entries);
-
-}

@@ -82,6 +82,14 @@ QStringList Messages::listChangedAnswers()
     return {QStringLiteral("Üzerine yaz"), QStringLiteral("Dosyayı koru")};
 }
 
+QByteArray Messages::noDisplay()
+{
+    return QStringLiteral("hizli: Açılacak bir ekran yok: ne DISPLAY bir X sunucusuna ne de "
+                          "WAYLAND_DISPLAY bir Wayland oturumuna ulaşıyor; Hızlı'yı bir masaüstü "
+                          "oturumunda başlatın.\n")
+        .toLocal8Bit();
+}
+
 QString Messages::text(const RuntimeError &error)
 {
     const QString &subject = error.subject();

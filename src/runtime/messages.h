@@ -19,6 +19,9 @@ public:
     static QString listChanged(const QString &name);
     static QStringList listChangedAnswers();
 
+    // The one line on standard error when there is no display to open.
+    static QByteArray noDisplay();
+
     // A character as the user can find it in a box: the character itself
     // and its code point, or the words for a line break.
     static QString describe(const QString &character);
