@@ -13,6 +13,7 @@
 
 #include <QAccessible>
 #include <QAction>
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
@@ -352,6 +353,48 @@ private slots:
         }
         menu->child(10)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
         QCOMPARE(titles.size(), 2);
+    }
+
+    // The keys after which an item is highlighted, or the bar is left with
+    // the focus back on "Kapat". Rows of the bar: Uçbirim / ılık İnce /
+    // Index a b / c7 c8 c9 / Ayarlar / Omrak.
+    void menuBarKeys_data()
+    {
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<QString>("highlighted");
+        QTest::newRow("F10 enters") << "F10" << "Uçbirim";
+        QTest::newRow("Alt alone enters") << "Alt" << "Uçbirim";
+        QTest::newRow("Alt with a key does not") << "Alt+X" << "";
+        QTest::newRow("Left wraps") << "F10 Left" << "Omrak";
+        QTest::newRow("Right wraps") << "F10 End Right" << "Uçbirim";
+        QTest::newRow("Down, nearest in x") << "F10 Right Right Down" << "a";
+        QTest::newRow("Up wraps") << "F10 Up Up" << "Ayarlar";
+        QTest::newRow("i is İ, not I") << "F10 i i" << "İnce";
+        QTest::newRow("ı and I alike") << "F10 ı I" << "Index";
+        QTest::newRow("Escape leaves") << "F10 Down Escape" << "";
+        QTest::newRow("F10 again leaves") << "F10 F10" << "";
+        QTest::newRow("Alt again leaves") << "Alt Alt" << "";
+        QTest::newRow("Return triggers, leaves") << "F10 End Return" << "";
+    }
+    void menuBarKeys()
+    {
+        QFETCH(QString, keys);
+        QFETCH(QString, highlighted);
+        write("data.txt", list({"Uçbirim", "p", "ılık", "p", "İnce", "p", "Index", "p", "a", "p", "b", "p"}));
+        startLauncher();
+        QVERIFY(QTest::qWaitForWindowActive(&Form1::instance()));
+        for (const QString &name : keys.split(' ')) {
+            const QKeyCombination key = QKeySequence(name)[0];
+            if (name.size() == 1)
+                QTest::sendKeyEvent(QTest::Click, QApplication::focusWidget(), Qt::Key(name.toUpper()[0].unicode()), name, {});
+            else
+                QTest::keyClick(QApplication::focusWidget(), name == "Alt" ? Qt::Key_Alt : key.key(), key.keyboardModifiers());
+        }
+        auto *bar = Form1::instance().findChild<WrapMenuBar *>();
+        QAccessibleInterface *focus = QAccessible::queryAccessibleInterface(bar)->focusChild();
+        QCOMPARE(focus ? focus->text(QAccessible::Name) : QString(), highlighted);
+        QVERIFY(focus ? focus->state().focused : QApplication::focusWidget() == control(Form1::instance(), "Command1"));
+        QCOMPARE(titles.size(), int(keys.endsWith("Return")));
     }
 };
 

@@ -6,6 +6,8 @@
 #include <QAccessible>
 #include <QAction>
 #include <QActionEvent>
+#include <QApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyle>
@@ -31,6 +33,9 @@ WrapMenuBar::WrapMenuBar(QWidget *parent)
     QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     policy.setHeightForWidth(true);
     setSizePolicy(policy);
+    // Alt and F10 go to whichever control of the window has the focus, and
+    // that control may take them: the bar looks at them before it does.
+    qApp->installEventFilter(this);
 }
 
 QAction *WrapMenuBar::addItem(const QString &name, const QString &caption)
@@ -162,8 +167,10 @@ void WrapMenuBar::initItemOption(QStyleOptionMenuItem *option, int index) const
     option->state &= ~(QStyle::State_Selected | QStyle::State_Sunken | QStyle::State_HasFocus);
     if (!actions().at(index)->isEnabled())
         option->state &= ~QStyle::State_Enabled;
-    else if (index == m_hovered || index == m_pressed)
+    else if (m_highlighted >= 0 ? index == m_highlighted : index == m_hovered || index == m_pressed)
         option->state |= QStyle::State_Selected | QStyle::State_Sunken;
+    if (index == m_highlighted)
+        option->state |= QStyle::State_HasFocus;
 }
 
 void WrapMenuBar::paintEvent(QPaintEvent *)
@@ -203,7 +210,10 @@ void WrapMenuBar::setHovered(int index)
 
 void WrapMenuBar::mouseMoveEvent(QMouseEvent *event)
 {
-    setHovered(itemAt(event->position().toPoint()));
+    const int index = itemAt(event->position().toPoint());
+    setHovered(index);
+    if (m_highlighted >= 0 && index >= 0)
+        setHighlighted(index);
 }
 
 void WrapMenuBar::mousePressEvent(QMouseEvent *event)
@@ -211,6 +221,8 @@ void WrapMenuBar::mousePressEvent(QMouseEvent *event)
     if (event->button() != Qt::LeftButton)
         return;
     m_pressed = itemAt(event->position().toPoint());
+    if (m_pressed < 0)
+        leave();
     update();
 }
 
@@ -221,8 +233,173 @@ void WrapMenuBar::mouseReleaseEvent(QMouseEvent *event)
     const int pressed = m_pressed;
     m_pressed = -1;
     update();
-    if (pressed >= 0 && pressed == itemAt(event->position().toPoint()))
+    if (pressed >= 0 && pressed == itemAt(event->position().toPoint())) {
+        leave();
         activate(pressed);
+    }
+}
+
+void WrapMenuBar::enter()
+{
+    if (m_highlighted >= 0 || actions().isEmpty())
+        return;
+    m_focusBefore = window()->focusWidget();
+    // Focus first: a screen reader hears the bar, then its first item.
+    setFocus(Qt::MenuBarFocusReason);
+    setHighlighted(0);
+}
+
+// The focus goes back where it was, unless it has already moved on to
+// another control (Tab, a click). A window that is no longer active gets
+// it back there when it is activated again.
+void WrapMenuBar::leave()
+{
+    if (m_highlighted < 0)
+        return;
+    m_highlighted = -1;
+    update();
+    if (window()->focusWidget() == this) {
+        if (m_focusBefore)
+            m_focusBefore->setFocus(Qt::MenuBarFocusReason);
+        else
+            clearFocus();
+    }
+}
+
+// A screen reader follows the highlight as it follows the focus.
+void WrapMenuBar::setHighlighted(int index)
+{
+    if (index < 0 || index == m_highlighted)
+        return;
+    m_highlighted = index;
+    update();
+    QAccessibleEvent focus(this, QAccessible::Focus);
+    focus.setChild(index);
+    QAccessible::updateAccessibility(&focus);
+}
+
+// The item on the row step rows down (or up), wrapping from the last row to
+// the first, whose middle is nearest to the middle of the item at from.
+int WrapMenuBar::onNextRow(int from, int step) const
+{
+    const QList<QRect> &rects = itemRects();
+    QList<int> tops;
+    for (const QRect &rect : rects) {
+        if (!tops.contains(rect.top()))
+            tops.append(rect.top());
+    }
+    const qsizetype row = tops.indexOf(rects.at(from).top());
+    const int top = tops.at((row + step + tops.size()) % tops.size());
+    int nearest = from;
+    int distance = -1;
+    for (int i = 0; i < rects.size(); ++i) {
+        const int d = qAbs(rects.at(i).center().x() - rects.at(from).center().x());
+        if (rects.at(i).top() == top && (distance < 0 || d < distance)) {
+            nearest = i;
+            distance = d;
+        }
+    }
+    return nearest;
+}
+
+// The next item after the highlighted one, going round, whose caption
+// begins with the same letter, compared without regard to case.
+int WrapMenuBar::nextStartingWith(const QString &text) const
+{
+    const QList<QAction *> all = actions();
+    const QString wanted = locale().toUpper(text.left(1));
+    for (int step = 1; step <= all.size(); ++step) {
+        const int index = int((m_highlighted + step) % all.size());
+        if (locale().toUpper(all.at(index)->text().left(1)) == wanted)
+            return index;
+    }
+    return -1;
+}
+
+void WrapMenuBar::keyPressEvent(QKeyEvent *event)
+{
+    if (m_highlighted < 0) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    const int count = int(actions().size());
+    switch (event->key()) {
+    case Qt::Key_Right:
+        setHighlighted((m_highlighted + 1) % count);
+        break;
+    case Qt::Key_Left:
+        setHighlighted((m_highlighted + count - 1) % count);
+        break;
+    case Qt::Key_Down:
+        setHighlighted(onNextRow(m_highlighted, 1));
+        break;
+    case Qt::Key_Up:
+        setHighlighted(onNextRow(m_highlighted, -1));
+        break;
+    case Qt::Key_Home:
+        setHighlighted(0);
+        break;
+    case Qt::Key_End:
+        setHighlighted(count - 1);
+        break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space: {
+        const int index = m_highlighted;
+        leave();
+        activate(index);
+        break;
+    }
+    case Qt::Key_Escape:
+        leave();
+        break;
+    default:
+        if (!event->text().isEmpty() && event->text().at(0).isPrint())
+            setHighlighted(nextStartingWith(event->text()));
+        break;
+    }
+}
+
+void WrapMenuBar::focusOutEvent(QFocusEvent *event)
+{
+    leave();
+    QWidget::focusOutEvent(event);
+}
+
+bool WrapMenuBar::eventFilter(QObject *watched, QEvent *event)
+{
+    const QEvent::Type type = event->type();
+    if (type != QEvent::KeyPress && type != QEvent::KeyRelease && type != QEvent::MouseButtonPress
+        && type != QEvent::WindowDeactivate)
+        return false;
+    auto *widget = qobject_cast<QWidget *>(watched);
+    if (!widget || widget->window() != window() || !isVisible())
+        return false;
+    if (type == QEvent::MouseButtonPress || type == QEvent::WindowDeactivate) {
+        m_altAlone = false;
+        if (widget != this)
+            leave();
+        return false;
+    }
+
+    const auto *key = static_cast<QKeyEvent *>(event);
+    const bool alt = key->key() == Qt::Key_Alt
+                     && !(key->modifiers() & ~(Qt::AltModifier | Qt::KeypadModifier));
+    if (type == QEvent::KeyPress) {
+        m_altAlone = alt || (m_altAlone && key->key() == Qt::Key_Alt);
+        if (key->key() != Qt::Key_F10 || key->modifiers() != Qt::NoModifier)
+            return false;
+    } else if (!alt || !m_altAlone) {
+        return false;
+    }
+    m_altAlone = false;
+    if (!key->isAutoRepeat()) {
+        if (m_highlighted >= 0)
+            leave();
+        else
+            enter();
+    }
+    return true;
 }
 
 bool WrapMenuBar::event(QEvent *event)

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QList>
+#include <QPointer>
 #include <QRect>
 #include <QWidget>
 
@@ -13,6 +14,14 @@ class QStyleOptionMenuItem;
 // not fit behind an extension button. Each item is a QAction without a menu,
 // triggered by one click. An item wider than a whole row is elided; its full
 // caption stays in its tooltip and its accessible name.
+//
+// From the keyboard it works as a platform menu bar does: Alt pressed and
+// released alone, or F10, enters the bar with its first item highlighted; the
+// arrows, Home, End and an item's first letter move the highlight; Enter,
+// Return or Space triggers the item; Escape, Alt or F10 again, a click
+// elsewhere or losing the focus leave it. The bar holds the keyboard focus
+// only while it is entered and then gives it back, so it never takes part in
+// the tab order. First letters compare by the case rules of the bar's locale.
 class WrapMenuBar : public QWidget
 {
     Q_OBJECT
@@ -28,6 +37,8 @@ public:
     int itemAt(const QPoint &position) const;
     // Triggers the item as a click on it would.
     void activate(int index);
+    // The item highlighted from the keyboard, or -1 while the bar is not entered.
+    int highlighted() const { return m_highlighted; }
 
     bool hasHeightForWidth() const override { return true; }
     int heightForWidth(int width) const override;
@@ -36,6 +47,9 @@ public:
 
 protected:
     bool event(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
     void actionEvent(QActionEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
@@ -54,6 +68,12 @@ private:
     void setHovered(int index);
     void invalidate();
 
+    void enter();
+    void leave();
+    void setHighlighted(int index);
+    int onNextRow(int from, int step) const;
+    int nextStartingWith(const QString &text) const;
+
     mutable QList<QSize> m_sizes;
     mutable QList<QRect> m_rects;
     mutable int m_rectsWidth = -1;
@@ -61,4 +81,8 @@ private:
     mutable int m_height = 0;
     int m_hovered = -1;
     int m_pressed = -1;
+    int m_highlighted = -1;
+    // Alt is down and no other key or click came since it went down.
+    bool m_altAlone = false;
+    QPointer<QWidget> m_focusBefore;
 };

@@ -63,3 +63,8 @@ QAccessibleInterface *WrapMenuBarAccessible::childAt(int x, int y) const
 {
     return child(bar()->itemAt(bar()->mapFromGlobal(QPoint(x, y))));
 }
+
+QAccessibleInterface *WrapMenuBarAccessible::focusChild() const
+{
+    return child(bar()->highlighted());
+}

@@ -98,6 +98,8 @@ QAccessible::State WrapMenuItemAccessible::state() const
     }
     s.disabled = !m_action->isEnabled() || !m_bar->isEnabled();
     s.invisible = !m_action->isVisible() || !m_bar->isVisible();
+    s.focusable = true;
+    s.focused = s.selected = m_bar->highlighted() == index();
     s.hotTracked = m_bar->underMouse() && m_bar->itemAt(m_bar->mapFromGlobal(QCursor::pos())) == index();
     return s;
 }

@@ -11,6 +11,7 @@
 #include "store/shortcutlist.h"
 
 #include <QAction>
+#include <QLocale>
 #include <QPushButton>
 
 namespace {
@@ -48,6 +49,9 @@ void Form1::createControls()
 
     m_menu = new WrapMenuBar(this);
     m_menu->setObjectName(QStringLiteral("menu"));
+    m_menu->setAccessibleName(QStringLiteral("Kısayollar"));
+    // A typed letter finds captions by Turkish case rules: i with İ, ı with I.
+    m_menu->setLocale(QLocale(QLocale::Turkish));
     for (int i = 0; i < launchItemCount; ++i) {
         const QString name = QString::fromUtf8(launchNames[i]);
         m_launchItems[i] = m_menu->addItem(name, name);

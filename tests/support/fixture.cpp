@@ -2,6 +2,7 @@
 #include "fixture.h"
 
 #include "runtime/runtime.h"
+#include "text/windows1254.h"
 
 #include <QDir>
 #include <QFile>
@@ -68,9 +69,11 @@ QByteArray Fixture::list(QStringList fields, int records)
 {
     for (int k = int(fields.size()) / 2 + 1; k <= records; ++k)
         fields << QStringLiteral("c%1").arg(k) << QStringLiteral("p%1").arg(k);
-    QByteArray bytes;
+    QString text;
     for (qsizetype i = 0; i + 1 < fields.size(); i += 2)
-        bytes += "\"" + fields.at(i).toLatin1() + "\",\"" + fields.at(i + 1).toLatin1() + "\"\r\n";
+        text += "\"" + fields.at(i) + "\",\"" + fields.at(i + 1) + "\"\r\n";
+    QByteArray bytes;
+    Windows1254::encode(text, &bytes);
     return bytes;
 }
 

@@ -29,7 +29,7 @@ protected:
     // What the last program started by writeProgram's scripts was given:
     // its name and arguments joined by "|"; waits for it to run.
     QString started() const;
-    // Records in the stored form: the fields given, then "cK","pK" up to
+    // Records in the stored form (Windows-1254): the fields given, then "cK","pK" up to
     // record number records.
     static QByteArray list(QStringList fields = {}, int records = 9);
     static bool privileged();
