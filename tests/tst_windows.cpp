@@ -275,6 +275,32 @@ private slots:
         QCOMPARE(control(picker, "Drive1")->nextInFocusChain()->objectName(), QString("File1"));
     }
 
+    // Enter and Return press the button that has the focus; no button is a
+    // default button that Enter in a text box would press.
+    void enterPressesFocusedButton_data()
+    {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<int>("key");
+        QTest::newRow("Kapat") << "Form1 Command1" << int(Qt::Key_Return);
+        QTest::newRow("Kaydetmeden çık") << "Form2 Command3" << int(Qt::Key_Enter);
+        QTest::newRow("Gözat") << "Form2 Command12" << int(Qt::Key_Return);
+        QTest::newRow("Seç") << "Form3 Command2" << int(Qt::Key_Return);
+        QTest::newRow("a text box") << "Form2 Text1" << int(Qt::Key_Return);
+    }
+    void enterPressesFocusedButton()
+    {
+        QFETCH(QString, control);
+        QFETCH(int, key);
+        const QStringList names = control.split(' ');
+        QWidget *windows[] = {&Form1::instance(), &Form2::instance(), &browse(1)};
+        QWidget &window = *windows[names[0].back().digitValue() - 1];
+        QStringList pressed;
+        for (QPushButton *button : window.findChildren<QPushButton *>())
+            connect(button, &QPushButton::clicked, button, [&pressed, button] { pressed << button->objectName(); });
+        QTest::keyClick(::control(window, qPrintable(names[1])), Qt::Key(key));
+        QCOMPARE(pressed, names[1].startsWith("Command") ? names.mid(1) : QStringList());
+    }
+
     void browseAndChoose_data()
     {
         QTest::addColumn<int>("row");

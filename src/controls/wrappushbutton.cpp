@@ -5,7 +5,7 @@
 #include <QStylePainter>
 
 WrapPushButton::WrapPushButton(const QString &text, QWidget *parent)
-    : QPushButton(text, parent)
+    : PushButton(text, parent)
 {
 }
 

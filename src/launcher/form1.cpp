@@ -6,13 +6,13 @@
 #include "runtime/processstarter.h"
 #include "runtime/runtime.h"
 #include "runtime/twips.h"
+#include "controls/pushbutton.h"
 #include "controls/wrapmenubar.h"
 #include "settings/form2.h"
 #include "store/shortcutlist.h"
 
 #include <QAction>
 #include <QLocale>
-#include <QPushButton>
 
 namespace {
 QPoint clientTopLeft()
@@ -60,7 +60,7 @@ void Form1::createControls()
     m_omrak = m_menu->addItem(QStringLiteral("Omrak"), QStringLiteral("Omrak"));
 
     m_client = new QWidget(this);
-    m_command1 = new QPushButton(QStringLiteral("Kapat"), m_client);
+    m_command1 = new PushButton(QStringLiteral("Kapat"), m_client);
     m_command1->setObjectName(QStringLiteral("Command1"));
 }
 

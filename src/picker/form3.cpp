@@ -4,6 +4,7 @@
 #include "controls/dirlistbox.h"
 #include "controls/drivelistbox.h"
 #include "controls/filelistbox.h"
+#include "controls/pushbutton.h"
 #include "runtime/runtime.h"
 #include "runtime/runtimeerror.h"
 #include "runtime/twips.h"
@@ -12,7 +13,6 @@
 
 #include <QDir>
 #include <QLineEdit>
-#include <QPushButton>
 
 
 Form3::Form3()
@@ -39,9 +39,8 @@ void Form3::createControls()
     m_drive1->setAccessibleName(QStringLiteral("Sürücü"));
     m_dir1->setAccessibleName(QStringLiteral("Klasör"));
     m_file1->setAccessibleName(QStringLiteral("Dosya"));
-    m_command2 = new QPushButton(QStringLiteral("Seç"), client);
+    m_command2 = new PushButton(QStringLiteral("Seç"), client);
     m_command2->setObjectName(QStringLiteral("Command2"));
-    m_command2->setAutoDefault(false);
 }
 
 void Form3::placeControls()

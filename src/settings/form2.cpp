@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "settings/form2.h"
 
+#include "controls/pushbutton.h"
 #include "controls/wrappushbutton.h"
 #include "picker/form3.h"
 #include "runtime/appicon.h"
@@ -58,12 +59,10 @@ void Form2::createControls()
     m_command3 = new WrapPushButton(QStringLiteral("Kaydetmeden çık"), client);
     m_command3->setObjectName(QStringLiteral("Command3"));
     for (int row = 1; row <= rowCount; ++row) {
-        auto *button = new QPushButton(QStringLiteral("Gözat"), client);
+        auto *button = new PushButton(QStringLiteral("Gözat"), client);
         button->setObjectName(QStringLiteral("Command%1").arg(row + 3));
         m_browseButtons[row - 1] = button;
     }
-    for (QPushButton *button : findChildren<QPushButton *>())
-        button->setAutoDefault(false);
 }
 
 void Form2::placeControls()
