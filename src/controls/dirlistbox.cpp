@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "controls/dirlistbox.h"
 
+#include "controls/indentdelegate.h"
 #include "controls/volumes.h"
 
 #include <QDir>
@@ -14,17 +15,15 @@ constexpr int pathRole = Qt::UserRole;
 }
 
 DirListBox::DirListBox(QWidget *parent)
-    : QTreeWidget(parent)
+    : QListWidget(parent)
 {
-    setHeaderHidden(true);
-    setRootIsDecorated(false);
-    setItemsExpandable(false);
-    setExpandsOnDoubleClick(false);
-    setUniformRowHeights(true);
-    // Every level is always open: there is nothing to fold, so no arrows.
-    setStyleSheet(QStringLiteral("QTreeView::branch { image: none; border-image: none; }"));
+    setItemDelegate(new IndentDelegate(this));
+    // Folder icons at the small size a tree would use, whatever sizes the
+    // theme's open and closed folders come in.
+    const int icon = style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, this);
+    setIconSize(QSize(icon, icon));
     setSelectionMode(QAbstractItemView::SingleSelection);
-    connect(this, &QTreeWidget::itemDoubleClicked, this, &DirListBox::openItem);
+    connect(this, &QListWidget::itemDoubleClicked, this, &DirListBox::openItem);
     m_path = QDir::toNativeSeparators(QDir::currentPath());
     fill();
 }
@@ -63,34 +62,32 @@ void DirListBox::fill()
             break;
     }
 
-    const QIcon closed = style()->standardIcon(QStyle::SP_DirIcon);
     const QIcon opened = style()->standardIcon(QStyle::SP_DirOpenIcon);
-    QTreeWidgetItem *parent = nullptr;
-    for (const QString &folder : chain) {
-        auto *item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(this);
-        item->setText(0, parent ? QFileInfo(folder).fileName() : folder);
-        item->setData(0, pathRole, folder);
-        item->setIcon(0, opened);
-        parent = item;
+    for (int level = 0; level < chain.size(); ++level) {
+        const QString &folder = chain.at(level);
+        addFolder(folder, level ? QFileInfo(folder).fileName() : folder, level, opened);
     }
+    QListWidgetItem *current = item(count() - 1);
+    const QIcon closed = style()->standardIcon(QStyle::SP_DirIcon);
     const QDir open(m_path);
     for (const QString &name : open.entryList(QDir::Dirs | QDir::NoDotAndDotDot,
-                                              QDir::Name | QDir::IgnoreCase)) {
-        auto *item = new QTreeWidgetItem(parent);
-        item->setText(0, name);
-        item->setData(0, pathRole, QDir::toNativeSeparators(open.filePath(name)));
-        item->setIcon(0, closed);
-    }
-    for (QTreeWidgetItem *level = parent; level; level = level->parent())
-        level->setExpanded(true);
-    setCurrentItem(parent);
+                                              QDir::Name | QDir::IgnoreCase))
+        addFolder(QDir::toNativeSeparators(open.filePath(name)), name, int(chain.size()), closed);
+    setCurrentItem(current);
+}
+
+void DirListBox::addFolder(const QString &folder, const QString &text, int level, const QIcon &icon)
+{
+    auto *entry = new QListWidgetItem(icon, text, this);
+    entry->setData(pathRole, folder);
+    entry->setData(IndentDelegate::levelRole, level);
 }
 
 // A folder that cannot be read leaves the list where it was.
-void DirListBox::openItem(QTreeWidgetItem *item)
+void DirListBox::openItem(QListWidgetItem *item)
 {
     if (item)
-        open(item->data(0, pathRole).toString());
+        open(item->data(pathRole).toString());
 }
 
 void DirListBox::keyPressEvent(QKeyEvent *event)
@@ -99,5 +96,5 @@ void DirListBox::keyPressEvent(QKeyEvent *event)
         openItem(currentItem());
         return;
     }
-    QTreeWidget::keyPressEvent(event);
+    QListWidget::keyPressEvent(event);
 }

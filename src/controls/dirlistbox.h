@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <QTreeWidget>
+#include <QListWidget>
 
 // The folder list: the chain of folders from the volume's root down to the
-// open folder, then that folder's subfolders. A single click only highlights
-// a folder; a double click (or Enter) opens it.
-class DirListBox : public QTreeWidget
+// open folder, each indented one step further, then that folder's
+// subfolders. A single click only highlights a folder; a double click (or
+// Enter) opens it. It is a plain list, so screen readers meet list items
+// and no column header.
+class DirListBox : public QListWidget
 {
     Q_OBJECT
 
@@ -32,7 +34,8 @@ protected:
 private:
     bool open(const QString &folder);
     void fill();
-    void openItem(QTreeWidgetItem *item);
+    void addFolder(const QString &folder, const QString &text, int level, const QIcon &icon);
+    void openItem(QListWidgetItem *item);
 
     QString m_path;
 };

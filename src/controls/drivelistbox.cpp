@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "controls/drivelistbox.h"
 
+#include "controls/accessiblefactory.h"
 #include "controls/volumes.h"
 
 #include <QDir>
@@ -9,6 +10,7 @@
 DriveListBox::DriveListBox(QWidget *parent)
     : QComboBox(parent)
 {
+    AccessibleFactory::install();
     fill();
     select(Volumes::of(QDir::currentPath()).text);
     m_previous = drive();

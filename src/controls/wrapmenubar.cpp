@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "controls/wrapmenubar.h"
 
-#include "controls/wrapmenubaraccessible.h"
+#include "controls/accessiblefactory.h"
 
 #include <QAccessible>
 #include <QAction>
@@ -27,7 +27,7 @@ QString literal(QString text)
 WrapMenuBar::WrapMenuBar(QWidget *parent)
     : QWidget(parent)
 {
-    WrapMenuBarAccessible::install();
+    AccessibleFactory::install();
     setMouseTracking(true);
     setAttribute(Qt::WA_Hover);
     QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Fixed);

@@ -2,36 +2,12 @@
 #include "controls/wrapmenubaraccessible.h"
 
 #include "controls/wrapmenubar.h"
-#include "controls/wrapmenuitemaccessible.h"
 
 #include <QAction>
-
-namespace {
-QAccessibleInterface *factory(const QString &className, QObject *object)
-{
-    if (className == QLatin1String("WrapMenuBar"))
-        return new WrapMenuBarAccessible(static_cast<QWidget *>(object));
-    if (className == QLatin1String("QAction")) {
-        auto *action = static_cast<QAction *>(object);
-        if (auto *bar = qobject_cast<WrapMenuBar *>(action->parent()))
-            return new WrapMenuItemAccessible(bar, action);
-    }
-    return nullptr;
-}
-}
 
 WrapMenuBarAccessible::WrapMenuBarAccessible(QWidget *widget)
     : QAccessibleWidget(widget, QAccessible::MenuBar)
 {
-}
-
-void WrapMenuBarAccessible::install()
-{
-    static const bool installed = [] {
-        QAccessible::installFactory(factory);
-        return true;
-    }();
-    Q_UNUSED(installed);
 }
 
 WrapMenuBar *WrapMenuBarAccessible::bar() const

@@ -13,9 +13,6 @@ class WrapMenuBarAccessible : public QAccessibleWidget
 public:
     explicit WrapMenuBarAccessible(QWidget *widget);
 
-    // Registers the factory for the bar and its items once per process.
-    static void install();
-
     int childCount() const override;
     QAccessibleInterface *child(int index) const override;
     int indexOfChild(const QAccessibleInterface *child) const override;

@@ -36,9 +36,9 @@ void Form3::createControls()
     m_file1 = new FileListBox(client);
     m_file1->setObjectName(QStringLiteral("File1"));
     // The lists carry no caption on screen; a screen reader still names them.
-    m_drive1->setAccessibleName(QStringLiteral("Sürücü"));
-    m_dir1->setAccessibleName(QStringLiteral("Klasör"));
-    m_file1->setAccessibleName(QStringLiteral("Dosya"));
+    m_drive1->setAccessibleName(QStringLiteral("Sürücüler"));
+    m_dir1->setAccessibleName(QStringLiteral("Klasörler"));
+    m_file1->setAccessibleName(QStringLiteral("Dosyalar"));
     m_command2 = new PushButton(QStringLiteral("Seç"), client);
     m_command2->setObjectName(QStringLiteral("Command2"));
 }

@@ -2,6 +2,7 @@
 #include "settings/form2.h"
 
 #include "controls/pushbutton.h"
+#include "controls/textbox.h"
 #include "controls/wrappushbutton.h"
 #include "picker/form3.h"
 #include "runtime/appicon.h"
@@ -15,7 +16,6 @@
 #include "text/recordwriter.h"
 
 #include <QLabel>
-#include <QLineEdit>
 
 #include <limits>
 
@@ -46,10 +46,13 @@ void Form2::createControls()
     m_label1->setObjectName(QStringLiteral("Label1"));
     m_label2 = new QLabel(QStringLiteral("Yol"), client);
     m_label2->setObjectName(QStringLiteral("Label2"));
+    // A screen reader names each box after its column head and its row.
     for (int number = 1; number <= 2 * rowCount; ++number) {
-        auto *box = new QLineEdit(client);
+        auto *box = new TextBox(client);
         box->setObjectName(QStringLiteral("Text%1").arg(number));
         box->setMaxLength(std::numeric_limits<int>::max());
+        box->setLabel(number % 2 ? m_label1 : m_label2);
+        box->setAccessibleName(QStringLiteral("%1, %2. satır").arg(box->label()->text()).arg((number + 1) / 2));
         m_texts[number - 1] = box;
     }
     m_command1 = new WrapPushButton(QStringLiteral("Kaydet ve çık"), client);
@@ -61,6 +64,7 @@ void Form2::createControls()
     for (int row = 1; row <= rowCount; ++row) {
         auto *button = new PushButton(QStringLiteral("Gözat"), client);
         button->setObjectName(QStringLiteral("Command%1").arg(row + 3));
+        button->setAccessibleName(QStringLiteral("Gözat, %1. satır").arg(row));
         m_browseButtons[row - 1] = button;
     }
 }

@@ -1,0 +1,10 @@
+#pragma once
+
+// Gives assistive technologies the interfaces of this folder's controls in
+// place of those Qt would give their base classes.
+class AccessibleFactory
+{
+public:
+    // Registers the factory once per process; each control calls it when made.
+    static void install();
+};

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QAccessibleWidget>
+
+class TextBox;
+
+// A text box as screen readers see a line edit: editable text with its
+// cursor and selection, and labelled by the box's label.
+class TextBoxAccessible : public QAccessibleWidget,
+                          public QAccessibleTextInterface,
+                          public QAccessibleEditableTextInterface
+{
+public:
+    explicit TextBoxAccessible(TextBox *box);
+
+    QString text(QAccessible::Text t) const override;
+    void setText(QAccessible::Text t, const QString &text) override;
+    QAccessible::State state() const override;
+    QList<std::pair<QAccessibleInterface *, QAccessible::Relation>>
+    relations(QAccessible::Relation match = QAccessible::AllRelations) const override;
+    void *interface_cast(QAccessible::InterfaceType type) override;
+
+    void selection(int selectionIndex, int *startOffset, int *endOffset) const override;
+    int selectionCount() const override;
+    void addSelection(int startOffset, int endOffset) override;
+    void removeSelection(int selectionIndex) override;
+    void setSelection(int selectionIndex, int startOffset, int endOffset) override;
+    int cursorPosition() const override;
+    void setCursorPosition(int position) override;
+    QString text(int startOffset, int endOffset) const override;
+    int characterCount() const override;
+    QRect characterRect(int offset) const override;
+    int offsetAtPoint(const QPoint &point) const override;
+    void scrollToSubstring(int startIndex, int endIndex) override;
+    QString attributes(int offset, int *startOffset, int *endOffset) const override;
+
+    void deleteText(int startOffset, int endOffset) override;
+    void insertText(int offset, const QString &text) override;
+    void replaceText(int startOffset, int endOffset, const QString &text) override;
+
+private:
+    TextBox *box() const;
+};
