@@ -422,6 +422,9 @@ bool WrapMenuBar::event(QEvent *event)
 void WrapMenuBar::actionEvent(QActionEvent *event)
 {
     invalidate();
+    // A highlight would point past the items or at another item.
+    if (event->type() == QEvent::ActionRemoved)
+        leave();
     if (event->type() == QEvent::ActionChanged) {
         const int index = int(actions().indexOf(event->action()));
         if (index >= 0) {
