@@ -4,9 +4,14 @@
 #include <QListWidget>
 
 // The file list: the files of one folder whose names match a pattern,
-// sorted by name. The pattern matches without regard to case; the program
-// pattern "*.EXE" also lists the files the user may execute, since programs
-// here carry no extension.
+// sorted by name without regard to case. The pattern matches as the file
+// lists of the platform the program comes from match: without regard to
+// case, "*" standing for any run of characters and "?" for any one. The
+// program pattern "*.EXE" also lists the files the user may execute, since
+// programs here carry no extension.
+//
+// The folder is read once for each change of folder or pattern; a new list
+// reads it when it is first shown, unless a change came first.
 class FileListBox : public QListWidget
 {
     Q_OBJECT
@@ -26,10 +31,13 @@ public:
 signals:
     void doubleClicked();
 
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private:
     void fill();
-    bool listed(const class QFileInfo &info) const;
 
     QString m_path;
     QString m_pattern = QStringLiteral("*.*");
+    bool m_filled = false;
 };
