@@ -7,6 +7,11 @@
 // The volumes the drive list offers, and the folder that is current on each:
 // the folder last opened on it in this process, at first the working folder
 // on the working folder's volume and the root on the others.
+//
+// Every answer comes from one reading of the mount table, read again only
+// after a volume came or went: the drive list, a drive's folder and a
+// folder's volume cost one reading between them, in time linear in the
+// number of mounts.
 class Volumes
 {
 public:
@@ -16,16 +21,14 @@ public:
         QString text; // what the drive list shows: the mount point and its label
     };
 
-    // Mounted volumes that hold real file systems and are ready, sorted by
-    // mount point; the working folder's volume is always among them.
+    // Mounted volumes that hold real file systems, sorted by mount point;
+    // the working folder's volume is always among them.
     static QList<Volume> list();
+    // The volume that holds path; empty when path does not exist.
     static Volume of(const QString &path);
 
     // The current folder of the volume whose drive text is text; empty when
     // text names no volume.
     static QString folderForDriveText(const QString &text);
     static void remember(const QString &folder);
-
-private:
-    static Volume describe(const class QStorageInfo &storage);
 };
