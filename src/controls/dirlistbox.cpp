@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "controls/dirlistbox.h"
 
+#include "controls/folderentries.h"
 #include "controls/indentdelegate.h"
 #include "controls/volumes.h"
 
@@ -70,8 +71,7 @@ void DirListBox::fill()
     QListWidgetItem *current = item(count() - 1);
     const QIcon closed = style()->standardIcon(QStyle::SP_DirIcon);
     const QDir open(m_path);
-    for (const QString &name : open.entryList(QDir::Dirs | QDir::NoDotAndDotDot,
-                                              QDir::Name | QDir::IgnoreCase))
+    for (const QString &name : FolderEntries(m_path).folders())
         addFolder(QDir::toNativeSeparators(open.filePath(name)), name, int(chain.size()), closed);
     setCurrentItem(current);
 }

@@ -1,16 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "controls/filelistbox.h"
 
+#include "controls/folderentries.h"
+
 #include <QDir>
 #include <QFile>
 
 #include <algorithm>
-#include <vector>
-
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 // "*" is any run of characters, "?" any one; every other character stands
@@ -68,24 +64,6 @@ private:
     QStringList m_globs;
     bool m_programs = false;
 };
-
-// Files only, as the platform's file lists show them: a link counts as what
-// it leads to, and the directory entry's type spares a stat where it is known.
-bool isFile(int folder, const dirent &entry)
-{
-    if (entry.d_type == DT_REG)
-        return true;
-    if (entry.d_type != DT_LNK && entry.d_type != DT_UNKNOWN)
-        return false;
-    struct stat status;
-    return fstatat(folder, entry.d_name, &status, 0) == 0 && S_ISREG(status.st_mode);
-}
-
-struct Listed
-{
-    QString key;
-    QString name;
-};
 }
 
 FileListBox::FileListBox(QWidget *parent)
@@ -129,31 +107,16 @@ void FileListBox::fill()
     m_filled = true;
     clear();
     const NamePattern pattern(m_pattern);
-    std::vector<Listed> listed;
-    DIR *folder = opendir(QFile::encodeName(QDir::fromNativeSeparators(m_path)).constData());
-    if (!folder)
-        return;
-    while (const dirent *entry = readdir(folder)) {
-        // Hidden files stay hidden; this also passes over "." and "..".
-        if (entry->d_name[0] == '.')
-            continue;
-        const QString name = QFile::decodeName(entry->d_name);
-        const bool matches = pattern.matches(name);
-        if ((!matches && !pattern.listsPrograms()) || !isFile(dirfd(folder), *entry))
-            continue;
-        if (!matches && faccessat(dirfd(folder), entry->d_name, X_OK, 0) != 0)
-            continue;
-        listed.push_back({name.toLower(), name});
-    }
-    closedir(folder);
-
-    std::sort(listed.begin(), listed.end(), [](const Listed &a, const Listed &b) {
-        const int byKey = a.key.compare(b.key);
-        return byKey != 0 ? byKey < 0 : a.name < b.name;
-    });
+    const FolderEntries entries(m_path);
     QStringList names;
-    names.reserve(qsizetype(listed.size()));
-    for (Listed &file : listed)
-        names.append(std::move(file.name));
+    for (qsizetype i = 0; i < entries.size(); ++i) {
+        QString name = QFile::decodeName(entries.name(i));
+        const bool matches = pattern.matches(name);
+        if ((!matches && !pattern.listsPrograms()) || !entries.isFile(i)
+            || (!matches && !entries.isExecutable(i)))
+            continue;
+        names.append(std::move(name));
+    }
+    FolderEntries::sortByName(names);
     addItems(names);
 }

@@ -1,0 +1,95 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "controls/folderentries.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <algorithm>
+#include <cstring>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+FolderEntries::FolderEntries(const QString &folder)
+{
+    const QByteArray path = QFile::encodeName(QDir::fromNativeSeparators(folder));
+    m_folder = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (m_folder < 0)
+        return;
+    // The directory stream works on its own descriptor, so that m_folder
+    // stays open for the look at single entries.
+    DIR *directory = fdopendir(::dup(m_folder));
+    if (!directory)
+        return;
+    while (const dirent *entry = readdir(directory)) {
+        if (entry->d_name[0] == '.')
+            continue;
+        m_entries.push_back({m_names.size(), entry->d_type});
+        m_names.append(entry->d_name, qsizetype(strlen(entry->d_name)) + 1);
+    }
+    closedir(directory);
+}
+
+FolderEntries::~FolderEntries()
+{
+    if (m_folder >= 0)
+        ::close(m_folder);
+}
+
+unsigned char FolderEntries::typeOf(qsizetype i) const
+{
+    const unsigned char type = m_entries[i].type;
+    if (type != DT_LNK && type != DT_UNKNOWN)
+        return type;
+    struct stat status;
+    if (fstatat(m_folder, name(i), &status, 0) != 0)
+        return DT_UNKNOWN; // a link that leads nowhere is neither
+    return S_ISREG(status.st_mode) ? DT_REG : S_ISDIR(status.st_mode) ? DT_DIR : DT_UNKNOWN;
+}
+
+bool FolderEntries::isFile(qsizetype i) const
+{
+    return typeOf(i) == DT_REG;
+}
+
+bool FolderEntries::isFolder(qsizetype i) const
+{
+    return typeOf(i) == DT_DIR;
+}
+
+bool FolderEntries::isExecutable(qsizetype i) const
+{
+    return faccessat(m_folder, name(i), X_OK, 0) == 0;
+}
+
+QStringList FolderEntries::folders() const
+{
+    QStringList names;
+    for (qsizetype i = 0; i < size(); ++i) {
+        if (isFolder(i))
+            names.append(QFile::decodeName(name(i)));
+    }
+    sortByName(names);
+    return names;
+}
+
+void FolderEntries::sortByName(QStringList &names)
+{
+    struct Keyed
+    {
+        QString key;
+        QString name;
+    };
+    std::vector<Keyed> keyed;
+    keyed.reserve(size_t(names.size()));
+    for (QString &name : names)
+        keyed.push_back({name.toLower(), std::move(name)});
+    std::sort(keyed.begin(), keyed.end(), [](const Keyed &a, const Keyed &b) {
+        const int byKey = a.key.compare(b.key);
+        return byKey != 0 ? byKey < 0 : a.name < b.name;
+    });
+    for (qsizetype i = 0; i < names.size(); ++i)
+        names[i] = std::move(keyed[size_t(i)].name);
+}

@@ -1,0 +1,48 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QByteArray>
+#include <QStringList>
+
+#include <vector>
+
+// The entries of one folder, read in one pass over its directory. Hidden
+// entries (names that begin with a dot, "." and ".." among them) are left
+// out, as the platform's lists leave them out. What an entry is comes from
+// the directory where the file system says it; only links and entries of
+// unknown type are looked at, so a folder of many files costs little more
+// than reading its directory.
+class FolderEntries
+{
+public:
+    explicit FolderEntries(const QString &folder);
+    ~FolderEntries();
+    FolderEntries(const FolderEntries &) = delete;
+    FolderEntries &operator=(const FolderEntries &) = delete;
+
+    qsizetype size() const { return qsizetype(m_entries.size()); }
+    // The name as the file system holds it.
+    const char *name(qsizetype i) const { return m_names.constData() + m_entries[i].offset; }
+    // Files and folders, a link counting as what it leads to.
+    bool isFile(qsizetype i) const;
+    bool isFolder(qsizetype i) const;
+    // Whether the user may execute the entry.
+    bool isExecutable(qsizetype i) const;
+
+    // The subfolders' names, sorted as the lists show them.
+    QStringList folders() const;
+    // By name without regard to case, as the platform's lists sort.
+    static void sortByName(QStringList &names);
+
+private:
+    struct Entry
+    {
+        qsizetype offset;
+        unsigned char type;
+    };
+    unsigned char typeOf(qsizetype i) const;
+
+    int m_folder = -1;
+    QByteArray m_names;
+    std::vector<Entry> m_entries;
+};
