@@ -5,12 +5,18 @@
 #include "controls/volumes.h"
 
 #include <QDir>
+#include <QListView>
 #include <QSignalBlocker>
 
 DriveListBox::DriveListBox(QWidget *parent)
     : QComboBox(parent)
 {
     AccessibleFactory::install();
+    // The list has a fixed place and size, and every drive is one line of
+    // text: neither the list nor its popup need measure thousands of them.
+    setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    if (auto *list = qobject_cast<QListView *>(view()))
+        list->setUniformItemSizes(true);
     fill();
     select(Volumes::of(QDir::currentPath()).text);
     m_previous = drive();
