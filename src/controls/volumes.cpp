@@ -30,6 +30,15 @@ bool isPseudo(const QByteArray &type)
     return pseudo.contains(type);
 }
 
+bool isNetwork(const QByteArray &type)
+{
+    static const QSet<QByteArray> network = {
+        "nfs", "nfs4", "cifs", "smb3", "smbfs", "ncpfs", "afs", "ceph", "glusterfs", "9p",
+        "fuse.sshfs", "fuse.rclone", "davfs", "fuse.davfs2", "fuse.glusterfs", "fuse.s3fs",
+    };
+    return network.contains(type);
+}
+
 // Mounts below these folders are the system's own, whatever their type.
 bool isSystemFolder(const QString &point)
 {
@@ -209,7 +218,9 @@ Volumes::Volume MountTable::of(const QString &path) const
 }
 
 // Only mounts the user can enter: another user's private mounts and files
-// bound in place of files are no drives.
+// bound in place of files are no drives. A network volume is offered without
+// a look, which could wait on a server that does not answer; choosing it
+// tells.
 const QList<Volumes::Volume> &MountTable::offered() const
 {
     if (m_offered)
@@ -219,7 +230,8 @@ const QList<Volumes::Volume> &MountTable::offered() const
     for (auto it = m_byPoint.constBegin(); it != m_byPoint.constEnd(); ++it) {
         const Mount &mount = m_mounts.at(it.value());
         if (isPseudo(mount.type) || isSystemFolder(mount.point)
-            || ::access(QFile::encodeName(mount.point).constData(), X_OK) != 0)
+            || (!isNetwork(mount.type)
+                && ::access(QFile::encodeName(mount.point).constData(), X_OK) != 0))
             continue;
         volumes.append(describe(mount));
     }
@@ -260,11 +272,12 @@ QList<Volumes::Volume> Volumes::list()
 {
     const std::shared_ptr<const MountTable> mounts = table();
     QList<Volume> volumes = mounts->offered();
-    // The working folder's volume is offered whatever its kind.
+    // The working folder's volume is offered whatever its kind (while the
+    // working folder exists).
     const Volume working = mounts->of(QDir::currentPath());
     const auto at = std::lower_bound(volumes.begin(), volumes.end(), working,
                                      [](const Volume &a, const Volume &b) { return a.root < b.root; });
-    if (at == volumes.end() || at->root != working.root)
+    if (!working.root.isEmpty() && (at == volumes.end() || at->root != working.root))
         volumes.insert(at, working);
     return volumes;
 }
