@@ -20,9 +20,13 @@ FolderEntries::FolderEntries(const QString &folder)
         return;
     // The directory stream works on its own descriptor, so that m_folder
     // stays open for the look at single entries.
-    DIR *directory = fdopendir(::dup(m_folder));
-    if (!directory)
+    const int stream = ::dup(m_folder);
+    DIR *directory = stream >= 0 ? fdopendir(stream) : nullptr;
+    if (!directory) {
+        if (stream >= 0)
+            ::close(stream);
         return;
+    }
     while (const dirent *entry = readdir(directory)) {
         if (entry->d_name[0] == '.')
             continue;
