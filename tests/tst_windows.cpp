@@ -14,11 +14,17 @@
 #include <QAccessible>
 #include <QAction>
 #include <QApplication>
+#include <QApplication>
+#include <QComboBox>
 #include <QDir>
+#include <QFont>
 #include <QFile>
 #include <QLineEdit>
 #include <QMap>
+#include <QImage>
 #include <QPushButton>
+#include <QSet>
+#include <QScopeGuard>
 #include <QTest>
 
 using Kind = RuntimeError::Kind;
@@ -242,27 +248,40 @@ private slots:
         QCOMPARE(endStatus, saved ? 0 : -1);
     }
 
+    // Places and sizes in twips: 15 to the pixel at the default 9 points,
+    // one to the pixel at 135, where a twip more or less shows.
+    void geometryTabOrderNamesAndEnter_data()
+    {
+        QTest::addColumn<int>("points");
+        QTest::newRow("9 points") << 9;
+        QTest::newRow("135 points") << 135;
+    }
     void geometryTabOrderNamesAndEnter()
     {
+        QFETCH(int, points);
+        const QFont font = QApplication::font();
+        QApplication::setFont(QFont(font.family(), points));
+        const auto restore = qScopeGuard([font] { QApplication::setFont(font); });
         Form3 &picker = browse(9);
         Form2 &settings = Form2::instance();
         Form1 &launcher = Form1::instance();
-        const QList<std::pair<QWidget *, QRect>> rects = {
-            {launcher.centralWidget(), {88, 539, 72, 33}}, {control(launcher, "Command1"), {0, 0, 73, 33}},
-            {&settings, {190, 141, 439, 294}}, {control(settings, "Label1"), {8, 8, 49, 17}},
-            {control(settings, "Label2"), {88, 8, 225, 17}}, {control(settings, "Text1"), {8, 32, 73, 19}},
-            {control(settings, "Text2"), {88, 32, 289, 19}}, {control(settings, "Text17"), {8, 224, 73, 19}},
-            {control(settings, "Text18"), {88, 224, 289, 19}}, {control(settings, "Command4"), {384, 32, 49, 17}},
-            {control(settings, "Command12"), {384, 224, 49, 17}}, {control(settings, "Command1"), {96, 256, 89, 33}},
-            {control(settings, "Command2"), {192, 256, 89, 33}}, {control(settings, "Command3"), {288, 256, 89, 33}},
-            {&picker, {184, 141, 247, 327}}, {control(picker, "Drive1"), {8, 8, 73, 21}},
-            {control(picker, "Dir1"), {8, 32, 233, 96}}, {control(picker, "File1"), {8, 128, 233, 162}},
-            {control(picker, "Command2"), {128, 296, 97, 25}},
+        const QList<std::pair<QWidget *, QRect>> twips = {
+            {launcher.centralWidget(), {1320, 8085, 1080, 495}}, {control(launcher, "Command1"), {0, 0, 1095, 495}},
+            {&settings, {2850, 2115, 6585, 4410}}, {control(settings, "Label1"), {120, 120, 735, 255}},
+            {control(settings, "Label2"), {1320, 120, 3375, 255}}, {control(settings, "Text1"), {120, 480, 1095, 285}},
+            {control(settings, "Text2"), {1320, 480, 4335, 285}}, {control(settings, "Text17"), {120, 3360, 1095, 285}},
+            {control(settings, "Text18"), {1320, 3360, 4335, 285}}, {control(settings, "Command4"), {5760, 480, 735, 255}},
+            {control(settings, "Command12"), {5760, 3360, 735, 255}}, {control(settings, "Command1"), {1440, 3840, 1335, 495}},
+            {control(settings, "Command2"), {2880, 3840, 1335, 495}}, {control(settings, "Command3"), {4320, 3840, 1335, 495}},
+            {&picker, {2760, 2115, 3705, 4905}}, {control(picker, "Drive1"), {120, 120, 1095, 315}},
+            {control(picker, "Dir1"), {120, 480, 3495, 1440}}, {control(picker, "File1"), {120, 1920, 3495, 2430}},
+            {control(picker, "Command2"), {1920, 4440, 1455, 375}},
         };
-        for (const auto &[widget, rect] : rects) {
+        const int perPixel = 15 * 9 / points;
+        for (const auto &[widget, rect] : twips) {
             const QRect shown = widget == launcher.centralWidget()
                 ? QRect(widget->mapToGlobal(QPoint()), widget->size()) : widget->geometry();
-            QCOMPARE(shown, rect);
+            QCOMPARE(shown, QRect(rect.x() / perPixel, rect.y() / perPixel, rect.width() / perPixel, rect.height() / perPixel));
         }
         QStringList chain;
         QWidget *widget = control(settings, "Text1");
@@ -338,6 +357,11 @@ private slots:
         files->setCurrentRow(0);
         click(picker, "Command2");
         control<DirListBox>(picker, "Dir1")->setPath(path("none"));
+        auto *drives = control<QComboBox>(picker, "Drive1");
+        drives->clear();
+        drives->showPopup(); // volumes come and go: the list is read again as it opens
+        QVERIFY(drives->count() > 0);
+        drives->hidePopup();
         QCOMPARE(prompts, QStringList({Messages::text(RuntimeError(Kind::ChoiceNotStorable, path("bin/a\"b.exe")).withCharacter("\"")),
                                        Messages::text(RuntimeError(Kind::FolderNotRead, path("none")).withErrno(ENOENT))}));
         QVERIFY(picker.isVisible());
@@ -363,7 +387,12 @@ private slots:
         QAccessibleInterface *menu = QAccessible::queryAccessibleInterface(bar);
         QCOMPARE(menu->role(), QAccessible::MenuBar);
         QCOMPARE(menu->childCount(), 11);
+        const QImage shot = bar->grab().toImage();
         for (int i = 0; i < 11; ++i) {
+            QSet<QRgb> colours; // more than one: the caption is drawn on its item
+            for (int y = 0; y < bar->itemRect(i).height(); ++y)
+                colours << shot.pixel(bar->itemRect(i).center().x(), bar->itemRect(i).top() + y);
+            QVERIFY(colours.size() > 1);
             QAccessibleInterface *item = menu->child(i);
             QCOMPARE(item->role(), QAccessible::MenuItem);
             QCOMPARE(item->text(QAccessible::Name), bar->items().at(i)->text());

@@ -1,0 +1,69 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// What the picker's lists show: the files of one folder for a pattern, the
+// volumes of a mount table.
+#include "controls/filelistbox.h"
+#include "controls/mounttable.h"
+#include <QTemporaryDir>
+#include <QTest>
+class ControlsTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void shows_data()
+    {
+        QTest::addColumn<QString>("pattern");
+        QTest::addColumn<QStringList>("shown");
+        QTest::newRow("programs in any case, executables") << "*.EXE" << QStringList{"a.Exe", "B.EXE", "c.exe", "kur", "link"};
+        QTest::newRow("every file") << "*.*" << QStringList{"a.Exe", "B.EXE", "c.exe", "kur", "link", "not.EXE.txt", "veri"};
+        QTest::newRow("two globs, one character") << "*.TXT; ?ur" << QStringList{"kur", "not.EXE.txt"};
+    }
+    void shows()
+    {
+        QFETCH(QString, pattern);
+        QFETCH(QStringList, shown);
+        QTemporaryDir dir;
+        for (const char *name : {"veri", "c.exe", "B.EXE", "not.EXE.txt", "a.Exe", "kur", ".gizli"})
+            QFile(dir.filePath(name)).open(QIODevice::WriteOnly);
+        for (const char *name : {"kur", ".gizli"}) // the execute right alone makes a program
+            QFile::setPermissions(dir.filePath(name), QFile::ReadOwner | QFile::ExeOwner);
+        QFile::link(dir.filePath("kur"), dir.filePath("link"));
+        // Neither a hidden program, nor a folder or a broken link named as programs.
+        QFile::link(dir.filePath("yok.exe"), dir.filePath("kırık.exe"));
+        QDir(dir.path()).mkdir("klasör.exe");
+        FileListBox files;
+        files.setPattern(pattern);
+        files.setPath(dir.path());
+        for (int i = 0; i < files.count(); ++i)
+            QCOMPARE(files.item(i)->text(), shown.value(i));
+        QCOMPARE(files.count(), shown.size());
+    }
+
+    // Lines of /proc/self/mountinfo, "@" standing for a folder that exists.
+    void volumes_data()
+    {
+        QTest::addColumn<QByteArray>("table");
+        QTest::addColumn<QStringList>("offered");
+        const QByteArray root = "1 0 8:1 / / rw - ext4 /dev/sda1 rw\n";
+        QTest::newRow("escaped blank, optional fields") << root + "2 1 8:2 / @/a\\040b rw shared:1 master:2 - ext4 /dev/b rw\n" << QStringList{"/", "@/a b"};
+        QTest::newRow("no root line: one volume") << QByteArray("2 1 8:2 / @ rw - ext4 /dev/b rw") << QStringList{"/", "@"};
+        QTest::newRow("kernel and memory file systems") << root + "2 1 0:5 / @ rw - tmpfs tmpfs rw\n3 1 0:6 / /proc rw - proc proc rw\n" << QStringList{"/"};
+        QTest::newRow("the last mount at a point") << root + "2 1 0:5 / @ rw - tmpfs t rw\n3 1 8:3 / @ rw - ext4 /dev/c rw\n" << QStringList{"/", "@"};
+        QTest::newRow("network, unseen, offered") << root + "2 1 0:7 / /nowhere/net rw - nfs4 h:/x rw\n" << QStringList{"/", "/nowhere/net"};
+        QTest::newRow("local, unseen, not offered") << root + "2 1 8:4 / /nowhere/disk rw - ext4 /dev/d rw\n" << QStringList{"/"};
+        QTest::newRow("no dash, no mount") << root + "2 1 8:5 / @ rw ext4 /dev/e\n" << QStringList{"/"};
+    }
+    void volumes()
+    {
+        QFETCH(QByteArray, table);
+        QFETCH(QStringList, offered);
+        QTemporaryDir dir;
+        QDir(dir.path()).mkdir("a b");
+        const MountTable mounts = MountTable::parse(table.replace("@", dir.path().toUtf8()));
+        QStringList roots;
+        for (const Volumes::Volume &volume : mounts.offered())
+            roots << volume.root;
+        QCOMPARE(roots, offered.replaceInStrings("@", dir.path()));
+    }
+};
+QTEST_MAIN(ControlsTest)
+#include "tst_controls.moc"
