@@ -304,6 +304,12 @@ private slots:
             QCOMPARE(iface->relations(QAccessible::Label).value(0).first, label ? QAccessible::queryAccessibleInterface(label) : nullptr);
         }
         QCOMPARE(QAccessible::queryAccessibleInterface(control(picker, "Dir1"))->child(0)->role(), QAccessible::ListItem);
+        auto *box = control<QLineEdit>(settings, "Text5");
+        box->setText("abcdef");
+        box->setSelection(2, 3); // a screen reader reads the selection where it is
+        int start = -1, end = -1;
+        QAccessible::queryAccessibleInterface(box)->textInterface()->selection(0, &start, &end);
+        QCOMPARE(QPoint(start, end), QPoint(2, 5));
         // Enter presses the focused button; no default button takes it from a text box.
         QStringList pressed;
         for (QPushButton *button : launcher.findChildren<QPushButton *>() + settings.findChildren<QPushButton *>() + picker.findChildren<QPushButton *>())
@@ -395,11 +401,15 @@ private slots:
             QVERIFY(colours.size() > 1);
             QAccessibleInterface *item = menu->child(i);
             QCOMPARE(item->role(), QAccessible::MenuItem);
+            QVERIFY(!item->state().invisible);
             QCOMPARE(item->text(QAccessible::Name), bar->items().at(i)->text());
             QCOMPARE(item->rect(), QRect(bar->mapToGlobal(bar->itemRect(i).topLeft()), bar->itemRect(i).size()));
             QCOMPARE(menu->indexOfChild(item), i);
             QCOMPARE(menu->childAt(item->rect().center().x(), item->rect().center().y()), item);
         }
+        // The items tile the bar from its top left corner to its bottom.
+        QCOMPARE(bar->itemRect(0).topLeft(), QPoint(0, 0));
+        QCOMPARE(bar->itemRect(10).bottom(), bar->height() - 1);
         menu->child(10)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
         QCOMPARE(titles.size(), 2);
     }
