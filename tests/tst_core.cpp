@@ -237,6 +237,9 @@ private slots:
         write("target.txt", "kept");
         QFile::link("target.txt", "sil.txt");
         HandOff::ask(7);
+        const mode_t mask = ::umask(022);
+        ::umask(mask);
+        QCOMPARE(QFileInfo("sil.txt").permissions() & 0x7, QFile::Permissions(mask & 04 ? 0 : QFile::ReadOther));
         QCOMPARE(read("target.txt"), QByteArray("kept"));
         QVERIFY(!QFileInfo("sil.txt").isSymLink());
         QCOMPARE(read("sil.txt"), QByteArray("\"13\"\r\n"));
@@ -282,6 +285,8 @@ private slots:
             << "Liste kaydedilmedi: 3. satırın \"Başlık\" kutusunda listede saklanamayan bir karakter var: \"\"\" (U+0022).\n\nBu karakteri silip yeniden kaydedin.";
         QTest::newRow("path box") << RuntimeError(Kind::BoxNotStorable, {}, 18).withCharacter("\n")
             << "Liste kaydedilmedi: 9. satırın \"Yol\" kutusunda listede saklanamayan bir karakter var: satır sonu.\n\nBu karakteri silip yeniden kaydedin.";
+        QTest::newRow("path box too long") << RuntimeError(Kind::BoxTooLong, {}, 4)
+            << "Liste kaydedilmedi: 2. satırın \"Yol\" kutusundaki metin 65536 karakterden uzun.\n\nMetni kısaltıp yeniden kaydedin.";
         QTest::newRow("chosen file") << RuntimeError(Kind::ChoiceNotStorable, "/d/日.sh").withCharacter("日")
             << "Program seçilmedi: \"/d/日.sh\" dosyasının adında ya da yolunda listede saklanamayan bir karakter var: \"日\" (U+65E5).\n\nProgramı bu karakteri içermeyen bir ada ya da klasöre taşıyıp yeniden seçin.";
         QTest::newRow("empty command line") << RuntimeError(Kind::StartFailed, "  ")

@@ -375,6 +375,10 @@ private slots:
         QCOMPARE(Form2::instance().text(3)->text(), QString("c2"));
         QCOMPARE(read("sil.txt"), QByteArray("\"3\"\r\n"));
         QCOMPARE(endStatus, -1);
+        drives->addItem(path("bin/.."));
+        drives->setCurrentIndex(drives->count() - 1);
+        emit drives->activated(drives->count() - 1); // another drive: the lists follow
+        QCOMPARE(files->path(), QDir::cleanPath(path("bin/..")));
     }
 
     // A click is a press and a release on the same item; the screen
