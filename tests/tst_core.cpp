@@ -317,6 +317,7 @@ private slots:
         QTest::newRow("leading blanks skipped") << "  @/a  x" << "@/a" << QStringList{"x"};
         QTest::newRow("relative path") << "./a --x" << "@/a" << QStringList{"--x"};
         QTest::newRow("bare name on PATH") << "sh -c true" << "/usr/bin/sh" << QStringList{"-c", "true"};
+        QTest::newRow("one-letter name on PATH") << "[ 1 = 1 ]" << "/usr/bin/[" << QStringList{"1", "=", "1", "]"};
         QTest::newRow("quotation marks group words") << "\"@/my tools/run me\" \"a b\"" << "@/my tools/run me" << QStringList{"a b"};
         QTest::newRow("document is no program") << "@/doc.txt" << "" << QStringList{};
         QTest::newRow("missing program") << "@/nothing here" << "" << QStringList{};
