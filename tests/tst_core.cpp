@@ -281,8 +281,8 @@ private slots:
             << "\"sil.txt\" dosyası \"@\" klasörüne yazılamadı: diskte yer kalmadı.\n\nDiskte yer açıp yeniden deneyin.";
         QTest::newRow("no permission") << RuntimeError(Kind::FileNotWritten, "sil.txt").withErrno(EPERM)
             << "\"sil.txt\" dosyası \"@\" klasörüne yazılamadı: erişim izni yok.\n\nKlasöre ve dosyaya yazma izniniz olduğunu denetleyip yeniden deneyin.";
-        QTest::newRow("caption box") << RuntimeError(Kind::BoxNotStorable, {}, 5).withCharacter("\"")
-            << "Liste kaydedilmedi: 3. satırın \"Başlık\" kutusunda listede saklanamayan bir karakter var: \"\"\" (U+0022).\n\nBu karakteri silip yeniden kaydedin.";
+        QTest::newRow("caption box") << RuntimeError(Kind::BoxNotStorable, {}, 3).withCharacter("\"")
+            << "Liste kaydedilmedi: 2. satırın \"Başlık\" kutusunda listede saklanamayan bir karakter var: \"\"\" (U+0022).\n\nBu karakteri silip yeniden kaydedin.";
         QTest::newRow("path box") << RuntimeError(Kind::BoxNotStorable, {}, 18).withCharacter("\n")
             << "Liste kaydedilmedi: 9. satırın \"Yol\" kutusunda listede saklanamayan bir karakter var: satır sonu.\n\nBu karakteri silip yeniden kaydedin.";
         QTest::newRow("path box too long") << RuntimeError(Kind::BoxTooLong, {}, 4)
