@@ -42,6 +42,8 @@
 #include <xcb/xcb.h>
 #include <xcb/xtest.h>
 
+#include "xprobe.h"
+
 #include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
@@ -56,28 +58,8 @@
 #include <time.h>
 #include <unistd.h>
 
-static xcb_connection_t *conn;
-static xcb_window_t root;
-static uint8_t damage_event;
+const char *probe_name = "picker-probe";
 static int trace;
-
-static double now_ms(void)
-{
-    struct timespec t;
-    clock_gettime(CLOCK_MONOTONIC, &t);
-    return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
-}
-
-static void die(const char *format, ...)
-{
-    va_list args;
-    va_start(args, format);
-    fprintf(stderr, "picker-probe: ");
-    vfprintf(stderr, format, args);
-    fprintf(stderr, "\n");
-    va_end(args);
-    exit(1);
-}
 
 /* ------------------------------------------------------------ X */
 
@@ -102,31 +84,9 @@ static xcb_keycode_t keycode_of(xcb_keysym_t keysym)
     return found;
 }
 
-static void connect_x(void)
+static void connect_probe(void)
 {
-    int screen_number;
-    conn = xcb_connect(NULL, &screen_number);
-    if (xcb_connection_has_error(conn))
-        die("cannot connect to the X server at DISPLAY=%s", getenv("DISPLAY"));
-    xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(conn));
-    for (int i = 0; i < screen_number; ++i)
-        xcb_screen_next(&it);
-    root = it.data->root;
-
-    const xcb_query_extension_reply_t *damage = xcb_get_extension_data(conn, &xcb_damage_id);
-    if (!damage || !damage->present)
-        die("the X server has no DAMAGE extension");
-    damage_event = damage->first_event;
-    free(xcb_damage_query_version_reply(conn, xcb_damage_query_version(conn, 1, 1), NULL));
-    const xcb_query_extension_reply_t *test = xcb_get_extension_data(conn, &xcb_test_id);
-    if (!test || !test->present)
-        die("the X server has no XTEST extension");
-
-    uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
-    xcb_generic_error_t *error = xcb_request_check(
-        conn, xcb_change_window_attributes_checked(conn, root, XCB_CW_EVENT_MASK, &mask));
-    if (error)
-        die("cannot watch the root window (error %d)", error->error_code);
+    connect_x();
     keycode_tab = keycode_of(0xff09);
     keycode_return = keycode_of(0xff0d);
     keycode_up = keycode_of(0xff52);
@@ -376,31 +336,12 @@ enum { SETTINGS, PICKER, PARENT, BACK, DRIVES, PLAIN, FIGURES };
 static const char *const names[FIGURES] = {"settings", "picker", "parent", "back", "drives",
                                            "plain"};
 
-struct series {
-    double *values;
-    int count;
-};
-
-static void add(struct series *s, double value)
-{
-    s->values = realloc(s->values, (s->count + 1) * sizeof *s->values);
-    s->values[s->count++] = value;
-}
-
-static int compare(const void *a, const void *b)
-{
-    const double x = *(const double *)a, y = *(const double *)b;
-    return x < y ? -1 : x > y;
-}
-
 static void print(const char *name, struct series *s)
 {
     if (!s->count)
         return;
-    qsort(s->values, s->count, sizeof *s->values, compare);
-    const double median = s->count % 2 ? s->values[s->count / 2]
-                                       : (s->values[s->count / 2 - 1] + s->values[s->count / 2]) / 2;
-    printf("%s %.2f %.2f %.2f\n", name, s->values[0], median, s->values[s->count - 1]);
+    const double middle = median(s);
+    printf("%s %.2f %.2f %.2f\n", name, s->values[0], middle, s->values[s->count - 1]);
 }
 
 static void start(struct run *run, char *const argv[], const char *folder)
@@ -505,7 +446,7 @@ int main(int argc, char **argv)
         die("usage: picker-probe [--runs N] [--settle MS] [--trace] [--shot FILE] "
             "(--plain-folder DIR | --plain-volumes) --folder DIR PROGRAM...");
     char **program = argv + i;
-    connect_x();
+    connect_probe();
 
     double figures[FIGURES];
     one_run(program, folder, settle, NULL, figures);

@@ -27,6 +27,8 @@
 #include <xcb/xcb.h>
 #include <xcb/xtest.h>
 
+#include "xprobe.h"
+
 #include <errno.h>
 #include <fcntl.h>
 #include <poll.h>
@@ -41,29 +43,9 @@
 #include <time.h>
 #include <unistd.h>
 
-static xcb_connection_t *conn;
-static xcb_window_t root;
-static uint8_t damage_event;
+const char *probe_name = "startup-probe";
 static int trace;
 static xcb_atom_t wm_protocols, wm_delete_window;
-
-static double now_ms(void)
-{
-    struct timespec t;
-    clock_gettime(CLOCK_MONOTONIC, &t);
-    return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
-}
-
-static void die(const char *format, ...)
-{
-    va_list args;
-    va_start(args, format);
-    fprintf(stderr, "startup-probe: ");
-    vfprintf(stderr, format, args);
-    fprintf(stderr, "\n");
-    va_end(args);
-    exit(1);
-}
 
 static xcb_atom_t atom(const char *name)
 {
@@ -76,32 +58,9 @@ static xcb_atom_t atom(const char *name)
     return result;
 }
 
-static void connect_x(void)
+static void connect_probe(void)
 {
-    int screen_number;
-    conn = xcb_connect(NULL, &screen_number);
-    if (xcb_connection_has_error(conn))
-        die("cannot connect to the X server at DISPLAY=%s", getenv("DISPLAY"));
-    xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(conn));
-    for (int i = 0; i < screen_number; ++i)
-        xcb_screen_next(&it);
-    root = it.data->root;
-
-    const xcb_query_extension_reply_t *damage = xcb_get_extension_data(conn, &xcb_damage_id);
-    if (!damage || !damage->present)
-        die("the X server has no DAMAGE extension");
-    damage_event = damage->first_event;
-    free(xcb_damage_query_version_reply(conn, xcb_damage_query_version(conn, 1, 1), NULL));
-    const xcb_query_extension_reply_t *test = xcb_get_extension_data(conn, &xcb_test_id);
-    if (!test || !test->present)
-        die("the X server has no XTEST extension");
-
-    uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
-    xcb_void_cookie_t cookie =
-        xcb_change_window_attributes_checked(conn, root, XCB_CW_EVENT_MASK, &mask);
-    xcb_generic_error_t *error = xcb_request_check(conn, cookie);
-    if (error)
-        die("cannot watch the root window (error %d)", error->error_code);
+    connect_x();
     wm_protocols = atom("WM_PROTOCOLS");
     wm_delete_window = atom("WM_DELETE_WINDOW");
 }
@@ -290,38 +249,6 @@ static int startup_run(struct run *run, char *const argv[], const char *folder, 
 
 /* ------------------------------------------------------------ figures */
 
-static int compare(const void *a, const void *b)
-{
-    const double x = *(const double *)a, y = *(const double *)b;
-    return x < y ? -1 : x > y;
-}
-
-struct series {
-    double *values;
-    int count;
-};
-
-static void add(struct series *s, double value)
-{
-    s->values = realloc(s->values, (s->count + 1) * sizeof *s->values);
-    s->values[s->count++] = value;
-}
-
-static double minimum(struct series *s)
-{
-    qsort(s->values, s->count, sizeof *s->values, compare);
-    return s->count ? s->values[0] : 0;
-}
-
-static double median(struct series *s)
-{
-    qsort(s->values, s->count, sizeof *s->values, compare);
-    if (!s->count)
-        return 0;
-    return s->count % 2 ? s->values[s->count / 2]
-                        : (s->values[s->count / 2 - 1] + s->values[s->count / 2]) / 2;
-}
-
 static void row(const char *name, struct series *a, struct series *b)
 {
     const double ma = median(a), mb = median(b);
@@ -397,7 +324,7 @@ int main(int argc, char **argv)
     argv[split] = NULL;
     char **reference = argv + split + 1;
 
-    connect_x();
+    connect_probe();
 
     char list_path[4096], saved_list[4096];
     snprintf(list_path, sizeof list_path, "%s/data.txt", folder);
