@@ -133,30 +133,39 @@ private slots:
     void saveIsAllOrNothing_data()
     {
         QTest::addColumn<QString>("caption5");
-        QTest::addColumn<bool>("readOnlyFolder");
+        QTest::addColumn<int>("listMode"); // the list's mode in a read-only folder; 0: a writable folder
         QTest::addColumn<QByteArray>("expected");
-        QTest::newRow("written") << "new, 5" << false << list({"c1", "p1", "c2", "p2", "c3", "p3", "c4", "p4", "new, 5", "p5"});
-        QTest::newRow("field the list cannot hold") << "a\"b" << false << QByteArray("old");
-        QTest::newRow("read-only folder") << "new" << true << QByteArray("old");
+        QTest::addColumn<int>("error");
+        QTest::newRow("written") << "new, 5" << 0 << list({"c1", "p1", "c2", "p2", "c3", "p3", "c4", "p4", "new, 5", "p5"}) << 0;
+        QTest::newRow("field the list cannot hold") << "a\"b" << 0 << QByteArray("old") << 0;
+        QTest::newRow("read-only list, read-only folder") << "new" << 0444 << QByteArray("old") << EACCES;
+        QTest::newRow("write-only list: no copy to keep") << "new" << 0200 << QByteArray("old") << EACCES;
     }
     void saveIsAllOrNothing()
     {
         QFETCH(QString, caption5);
-        QFETCH(bool, readOnlyFolder);
+        QFETCH(int, listMode);
         QFETCH(QByteArray, expected);
+        QFETCH(int, error);
         write("data.txt", "old");
-        if (readOnlyFolder) {
+        QDir().mkdir("cache");
+        qputenv("XDG_CACHE_HOME", path("cache").toUtf8());
+        if (listMode) {
             SKIP_IF_PRIVILEGED();
             QFile::setPermissions(path("."), QFile::ReadOwner | QFile::ExeOwner);
+            QCOMPARE(::chmod("data.txt", mode_t(listMode)), 0);
         }
         ShortcutList::Entries entries;
         for (int k = 1; k <= 9; ++k)
             entries[k - 1] = {k == 5 ? caption5 : QString("c%1").arg(k), QString("p%1").arg(k)};
         const RuntimeError e = raised([&] { ShortcutList::write(entries); });
+        ::chmod("data.txt", 0600);
         QCOMPARE(read("data.txt"), expected);
         QCOMPARE(QDir().entryList(QDir::Files | QDir::Hidden), QStringList{"data.txt"});
-        QCOMPARE(e.kind(), expected == "old" ? (readOnlyFolder ? Kind::FileNotWritten : Kind::FieldNotStorable) : Kind::FileNotOpen);
-        QCOMPARE(e.character(), readOnlyFolder ? QString() : QString(caption5.contains('"') ? "\"" : ""));
+        QCOMPARE(QDir("cache/hizli").entryList(QDir::Files | QDir::Hidden), QStringList());
+        QCOMPARE(e.kind(), expected == "old" ? (listMode ? Kind::FileNotWritten : Kind::FieldNotStorable) : Kind::FileNotOpen);
+        QCOMPARE(e.error(), error);
+        QCOMPARE(e.character(), listMode ? QString() : QString(caption5.contains('"') ? "\"" : ""));
         QVERIFY(!FileTable::isOpen(1));
     }
 

@@ -44,7 +44,7 @@ FolderEntries::~FolderEntries()
 
 unsigned char FolderEntries::typeOf(qsizetype i) const
 {
-    const unsigned char type = m_entries[i].type;
+    const unsigned char type = m_entries.at(i).type;
     if (type != DT_LNK && type != DT_UNKNOWN)
         return type;
     struct stat status;
