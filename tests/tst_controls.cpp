@@ -5,10 +5,19 @@
 #include "controls/mounttable.h"
 #include <QTemporaryDir>
 #include <QTest>
+#include <sched.h>
+#include <sys/mount.h>
 class ControlsTest : public QObject
 {
     Q_OBJECT
+    bool m_ownMounts = false;
 private slots:
+    // Mounts of this test's own, seen by no other process; before the first
+    // look at the mount table, which must be this namespace's.
+    void initTestCase()
+    {
+        m_ownMounts = ::unshare(CLONE_NEWNS) == 0 && ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
+    }
     void shows_data()
     {
         QTest::addColumn<QString>("pattern");
@@ -63,6 +72,19 @@ private slots:
         for (const Volumes::Volume &volume : mounts.offered())
             roots << volume.root;
         QCOMPARE(roots, offered.replaceInStrings("@", dir.path()));
+    }
+
+    // A volume mounted or unmounted while the picker is open is seen at the next look.
+    void volumesFollowMounts()
+    {
+        if (!m_ownMounts)
+            QSKIP("this user cannot mount in a namespace of its own");
+        QTemporaryDir dir;
+        const QString before = Volumes::of(dir.path()).root;
+        QCOMPARE(::mount("hizli", QFile::encodeName(dir.path()), "tmpfs", 0, nullptr), 0);
+        QCOMPARE(Volumes::of(dir.path()).root, dir.path());
+        QCOMPARE(::umount(QFile::encodeName(dir.path())), 0);
+        QCOMPARE(Volumes::of(dir.path()).root, before);
     }
 };
 QTEST_MAIN(ControlsTest)
