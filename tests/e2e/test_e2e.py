@@ -9,6 +9,7 @@ import sys
 import tempfile
 import time
 import unittest
+from pathlib import Path
 
 import gi
 
@@ -75,6 +76,21 @@ def x_server_time():
     return event.time
 
 
+def startup_messages(x):
+    """The startup-notification messages sent to the root window since x
+    began to listen, each put together from its pieces."""
+    x.sync()
+    begin, more = x.intern_atom("_NET_STARTUP_INFO_BEGIN"), x.intern_atom("_NET_STARTUP_INFO")
+    texts = []
+    while x.pending_events():
+        event = x.next_event()
+        if event.type == X.ClientMessage and event.client_type in (begin, more):
+            if event.client_type == begin:
+                texts.append(b"")
+            texts[-1] += bytes(event.data[1])
+    return [text.split(b"\0")[0].decode() for text in texts]
+
+
 def x_states(pid):
     """The _NET_WM_STATE names of each mapped window of a process, by title."""
     x = xdisplay.Display()
@@ -92,7 +108,7 @@ def x_states(pid):
 class Hizli(unittest.TestCase):
     def setUp(self):
         self.folder = tempfile.mkdtemp(prefix="hizli-e2e-")
-        self.program = os.path.join(self.folder, "prog")
+        self.program = os.path.join(self.folder, "prog-A")
         with open(self.program, "w") as script:
             script.write(f'#!/bin/sh\nprintf "%s|" "$DESKTOP_STARTUP_ID" "${{XDG_ACTIVATION_TOKEN-none}}" "$@"'
                          f' > "{self.folder}/started.txt"\n')
@@ -133,6 +149,9 @@ class Hizli(unittest.TestCase):
                 launcher = wait(lambda: x_states(self.process.pid).get("Hızlı"), "the launcher mapped")
                 self.assertEqual(launcher, {"_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER"})
                 item = self.one("menu item", "Öğe 2")
+                listener = xdisplay.Display()
+                listener.screen().root.change_attributes(event_mask=X.PropertyChangeMask)
+                listener.sync()
                 before = x_server_time()
                 if how == "mouse":
                     x, y, width, height = item.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
@@ -150,11 +169,15 @@ class Hizli(unittest.TestCase):
                 self.assertEqual(self.process.wait(10), 0)
                 after = x_server_time()
                 path = os.path.join(self.folder, "started.txt")
-                started = wait(lambda: os.path.exists(path) and open(path).read(), "the program")
+                started = wait(lambda: os.path.exists(path) and Path(path).read_text(), "the program")
                 os.remove(path)
-                found = re.fullmatch(rf"hizli-{self.process.pid}-[^|]+-prog-1(_TIME(\d+))?\|none\|2\|iki\|", started)
+                # Only plain characters of the program's name go into its ID.
+                found = re.fullmatch(rf"(hizli-{self.process.pid}-[^|]+-prog_A-1(_TIME(\d+))?)\|none\|2\|iki\|", started)
                 self.assertTrue(found, started)
-                self.assertTrue(before <= int(found[2]) <= after if how != "accessibility" else not found[1], started)
+                self.assertTrue(before <= int(found[3]) <= after if how != "accessibility" else not found[2], started)
+                self.assertEqual(startup_messages(listener), [f'new: ID="{found[1]}" NAME="prog-A" BIN="prog-A" SCREEN=0'
+                                                              + (f" TIMESTAMP={found[3]}" if found[2] else "")])
+                listener.close()
 
     def test_without_a_display_one_line_and_status_1(self):
         for display in [{}, {"DISPLAY": ":4242"}, {"DISPLAY": ":4242", "WAYLAND_DISPLAY": "/nowhere"}]:
@@ -179,8 +202,8 @@ class Hizli(unittest.TestCase):
         self.assertNotIn("_NET_WM_STATE_SKIP_TASKBAR", x_states(self.process.pid)["Ayarlar"])
         press(wait(lambda: find(self.app, "push button", "Gözat", starts=True)[2:3], "Gözat")[0])
         picker = self.one("frame", "Kısayol oluştur")
-        files = wait(lambda: [v for v in find(picker, "list") if find(v, "list item", "prog")], "the file list")[0]
-        row = [item.name for item in find(files, "list item")].index("prog")
+        files = wait(lambda: [v for v in find(picker, "list") if find(v, "list item", "prog-A")], "the file list")[0]
+        row = [item.name for item in find(files, "list item")].index("prog-A")
         try:
             files.querySelection().selectChild(row)
         except NotImplementedError:
@@ -192,7 +215,7 @@ class Hizli(unittest.TestCase):
         with open(os.path.join(self.folder, "data.txt"), "rb") as data:
             saved = data.read()
         expected = [(f"c{k}", f"p{k}") for k in range(1, 10)]
-        expected[2] = ("prog", self.program)
+        expected[2] = ("prog-A", self.program)
         self.assertEqual(saved, b"".join(b'"%s","%s"\r\n' % (c.encode(), p.encode()) for c, p in expected))
 
 
