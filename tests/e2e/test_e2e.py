@@ -19,6 +19,9 @@ import pyatspi  # noqa: E402
 from Xlib import X, Xatom, display as xdisplay  # noqa: E402
 
 HIZLI = sys.argv.pop(1)
+# The program runs on the server's second screen, whose root window its
+# startup messages must reach.
+SCREEN = 1
 
 
 def wait(condition, what, timeout=15):
@@ -68,7 +71,7 @@ def press(node):
 def x_server_time():
     """The X server's time now, from a property change on a window of our own."""
     x = xdisplay.Display()
-    window = x.screen().root.create_window(0, 0, 1, 1, 0, 0, event_mask=X.PropertyChangeMask)
+    window = x.screen(SCREEN).root.create_window(0, 0, 1, 1, 0, 0, event_mask=X.PropertyChangeMask)
     window.change_property(Xatom.WM_NAME, Xatom.STRING, 8, b"t")
     while (event := x.next_event()).type != X.PropertyNotify:
         pass
@@ -95,7 +98,7 @@ def x_states(pid):
     """The _NET_WM_STATE names of each mapped window of a process, by title."""
     x = xdisplay.Display()
     atom, found = x.intern_atom, {}
-    for window in x.screen().root.query_tree().children:
+    for window in x.screen(SCREEN).root.query_tree().children:
         owner = window.get_full_property(atom("_NET_WM_PID"), Xatom.CARDINAL)
         if owner and owner.value[0] == pid and window.get_attributes().map_state == X.IsViewable:
             title = window.get_full_property(atom("_NET_WM_NAME"), atom("UTF8_STRING")).value.decode()
@@ -129,7 +132,7 @@ class Hizli(unittest.TestCase):
         desktop = pyatspi.Registry.getDesktop(0)
         desktop.set_cache_mask(Atspi.Cache.NONE)
         # Startup entries of the launcher's own start, which no started program may inherit.
-        env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_QPA_PLATFORM="xcb",
+        env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_QPA_PLATFORM="xcb", DISPLAY=f"{os.environ['DISPLAY']}.{SCREEN}",
                    DESKTOP_STARTUP_ID="old", XDG_ACTIVATION_TOKEN="old")
         env.pop("WAYLAND_DISPLAY", None)
         self.process = subprocess.Popen([HIZLI], cwd=self.folder, env=env)
@@ -150,12 +153,12 @@ class Hizli(unittest.TestCase):
                 self.assertEqual(launcher, {"_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER"})
                 item = self.one("menu item", "Öğe 2")
                 listener = xdisplay.Display()
-                listener.screen().root.change_attributes(event_mask=X.PropertyChangeMask)
+                listener.screen(SCREEN).root.change_attributes(event_mask=X.PropertyChangeMask)
                 listener.sync()
                 before = x_server_time()
                 if how == "mouse":
                     x, y, width, height = item.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
-                    subprocess.run(["xdotool", "mousemove", "--sync", str(x + width // 2),
+                    subprocess.run(["xdotool", "mousemove", "--screen", str(SCREEN), "--sync", str(x + width // 2),
                                     str(y + height // 2), "click", "1"], check=True)
                 elif how == "keys":
                     # The control that holds the focus, then the keys typed: the bar's highlight is the focus.
@@ -175,7 +178,7 @@ class Hizli(unittest.TestCase):
                 found = re.fullmatch(rf"(hizli-{self.process.pid}-[^|]+-prog_A-1(_TIME(\d+))?)\|none\|2\|iki\|", started)
                 self.assertTrue(found, started)
                 self.assertTrue(before <= int(found[3]) <= after if how != "accessibility" else not found[2], started)
-                self.assertEqual(startup_messages(listener), [f'new: ID="{found[1]}" NAME="prog-A" BIN="prog-A" SCREEN=0'
+                self.assertEqual(startup_messages(listener), [f'new: ID="{found[1]}" NAME="prog-A" BIN="prog-A" SCREEN={SCREEN}'
                                                               + (f" TIMESTAMP={found[3]}" if found[2] else "")])
                 listener.close()
 
