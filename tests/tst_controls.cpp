@@ -12,8 +12,9 @@ class ControlsTest : public QObject
     Q_OBJECT
     bool m_ownMounts = false;
 private slots:
-    // Mounts of this test's own, seen by no other process; before the first
-    // look at the mount table, which must be this namespace's.
+    // The test mounts in a namespace of its own, which no other process
+    // sees, entered before the first look at the mount table: the table
+    // stays open on the namespace it was opened in.
     void initTestCase()
     {
         m_ownMounts = ::unshare(CLONE_NEWNS) == 0 && ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;

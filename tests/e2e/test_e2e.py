@@ -132,8 +132,8 @@ class Hizli(unittest.TestCase):
         desktop = pyatspi.Registry.getDesktop(0)
         desktop.set_cache_mask(Atspi.Cache.NONE)
         # Startup entries of the launcher's own start, which no started program may inherit.
-        env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_QPA_PLATFORM="xcb", DISPLAY=f"{os.environ['DISPLAY']}.{SCREEN}",
-                   DESKTOP_STARTUP_ID="old", XDG_ACTIVATION_TOKEN="old")
+        env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_QPA_PLATFORM="xcb",
+                   DISPLAY=f"{os.environ['DISPLAY']}.{SCREEN}", DESKTOP_STARTUP_ID="old", XDG_ACTIVATION_TOKEN="old")
         env.pop("WAYLAND_DISPLAY", None)
         self.process = subprocess.Popen([HIZLI], cwd=self.folder, env=env)
         self.app = wait(lambda: next((a for a in (desktop.getChildAtIndex(i) for i in range(desktop.childCount))

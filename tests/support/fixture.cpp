@@ -15,6 +15,8 @@ void Fixture::init()
     m_previous = QDir::currentPath();
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(QDir::setCurrent(m_dir->path()));
+    // Copies kept during a save go here, not into the user's cache.
+    qputenv("XDG_CACHE_HOME", path("cache").toUtf8());
     prompts.clear();
     titles.clear();
     endStatus = -1;
