@@ -117,9 +117,9 @@ private slots:
         QTest::addColumn<int>("position");
         QTest::addColumn<int>("records");
         QTest::addColumn<QString>("failure");
-        QTest::newRow("radio") << 1 << 9 << "";
-        QTest::newRow("hesap_mak") << 2 << 9 << "";
-        QTest::newRow("pbrush") << 9 << 10 << "";
+        const char *handlers[] = {"radio", "hesap_mak", "index_htm", "redhouse", "iexplorer", "numara_çev", "web_okulu", "mtu_sözlük", "pbrush"};
+        for (int k = 1; k <= 9; ++k) // a tenth record changes nothing
+            QTest::newRow(handlers[k - 1]) << k << (k == 9 ? 10 : 9) << "";
         QTest::newRow("list cut to four") << 5 << 4 << "past end";
         QTest::newRow("no such program") << 3 << 9 << "start";
     }
@@ -310,6 +310,7 @@ private slots:
         int start = -1, end = -1;
         QAccessible::queryAccessibleInterface(box)->textInterface()->selection(0, &start, &end);
         QCOMPARE(QPoint(start, end), QPoint(2, 5));
+        QCOMPARE(QAccessible::queryAccessibleInterface(box)->textInterface()->characterRect(6), QRect()); // past the end
         // Enter presses the focused button; no default button takes it from a text box.
         QStringList pressed;
         for (QPushButton *button : launcher.findChildren<QPushButton *>() + settings.findChildren<QPushButton *>() + picker.findChildren<QPushButton *>())
