@@ -385,6 +385,10 @@ private slots:
         drives->setCurrentIndex(drives->count() - 1);
         emit drives->activated(drives->count() - 1); // another drive: the lists follow
         QCOMPARE(files->path(), QDir::cleanPath(path("bin/..")));
+        auto *dirs = control<DirListBox>(picker, "Dir1");
+        QTest::keyClick(dirs, Qt::Key_Down); // the arrow keys walk the list, Enter opens: the first subfolder
+        QTest::keyClick(dirs, Qt::Key_Return);
+        QCOMPARE(files->path(), path("bin"));
     }
 
     // A click is a press and a release on the same item; the screen
