@@ -67,6 +67,8 @@ private slots:
         QTest::newRow("input, unreadable file") << "unreadable" << Mode::Input << Kind::FileNotOpened << EACCES;
         QTest::newRow("output, read-only folder") << "read-only" << Mode::Output << Kind::FileNotWritten << EACCES;
         QTest::newRow("append, read-only folder") << "read-only" << Mode::Append << Kind::FileNotWritten << EACCES;
+        // Found only as the list is closed: no temporary name fits beside the link's target.
+        QTest::newRow("output, link to a name too long") << "long target" << Mode::Output << Kind::FileNotWritten << ENAMETOOLONG;
     }
     void openFails()
     {
@@ -80,6 +82,8 @@ private slots:
             QCOMPARE(mkfifo("f.txt", 0600), 0);
         if (setup == "link")
             write("target.txt", "kept"), QFile::link("target.txt", "f.txt");
+        if (setup == "long target")
+            QFile::link(QString(250, 't'), "f.txt");
         if (setup == "unreadable" || setup == "read-only") {
             SKIP_IF_PRIVILEGED();
             write("f.txt", "old");
@@ -89,6 +93,7 @@ private slots:
         }
         const RuntimeError e = raised([&] {
             FileTable::open(3, "f.txt", mode, setup == "link" ? FileTable::Links::Refuse : FileTable::Links::Follow);
+            FileTable::close(3);
         });
         QCOMPARE(e.kind(), kind);
         QCOMPARE(e.number(), setup == "pipe" ? int(RuntimeError::Pipe) : setup == "link" ? int(RuntimeError::Link) : 0);
@@ -101,6 +106,7 @@ private slots:
             QCOMPARE(read("f.txt"), QByteArray("old"));
         if (setup == "link")
             QCOMPARE(read("target.txt"), QByteArray("kept"));
+        QCOMPARE(QDir().entryList({".*"}, QDir::Files | QDir::Hidden | QDir::System), QStringList()); // no temporary left
     }
 
     void fileNumbers()

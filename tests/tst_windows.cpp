@@ -3,6 +3,7 @@
 
 #include "controls/dirlistbox.h"
 #include "controls/filelistbox.h"
+#include "controls/volumes.h"
 #include "controls/wrapmenubar.h"
 #include "launcher/form1.h"
 #include "picker/form3.h"
@@ -13,7 +14,6 @@
 
 #include <QAccessible>
 #include <QAction>
-#include <QApplication>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
@@ -388,6 +388,10 @@ private slots:
         auto *dirs = control<DirListBox>(picker, "Dir1");
         QTest::keyClick(dirs, Qt::Key_Down); // the arrow keys walk the list, Enter opens: the first subfolder
         QTest::keyClick(dirs, Qt::Key_Return);
+        QCOMPARE(files->path(), path("bin"));
+        // Back on the working folder's drive, the lists open where they last were on it.
+        drives->setCurrentIndex(drives->findText(Volumes::of(path(".")).text));
+        emit drives->activated(drives->currentIndex());
         QCOMPARE(files->path(), path("bin"));
     }
 
