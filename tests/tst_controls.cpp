@@ -1,8 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // What the picker's lists show: the files of one folder for a pattern, the
-// volumes of a mount table.
+// folders around the open one, the volumes of a mount table.
+#include "controls/dirlistbox.h"
 #include "controls/filelistbox.h"
+#include "controls/indentdelegate.h"
 #include "controls/mounttable.h"
+#include "controls/volumes.h"
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <sched.h>
@@ -46,6 +50,44 @@ private slots:
         for (int i = 0; i < files.count(); ++i)
             QCOMPARE(files.item(i)->text(), shown.value(i));
         QCOMPARE(files.count(), shown.size());
+    }
+
+    // After another folder, the chain from the volume's root down to the open
+    // folder, then its subfolders; rows below the test folder as "depth name".
+    void folders_data()
+    {
+        QTest::addColumn<QString>("open");
+        QTest::addColumn<QStringList>("below");
+        QTest::newRow("subfolders by name, a link to one, nothing hidden") << "" << QStringList{"1 a", "1 B", "1 c", "1 link"};
+        QTest::newRow("two levels down, no subfolders") << "B/iç" << QStringList{"1 B", "2 iç"};
+    }
+    void folders()
+    {
+        QFETCH(QString, open);
+        QFETCH(QStringList, below);
+        QTemporaryDir dir;
+        // On a volume of its own where it may, so that the chain starts below "/".
+        const bool mounted = m_ownMounts && ::mount("hizli", QFile::encodeName(dir.path()), "tmpfs", 0, nullptr) == 0;
+        const auto unmount = qScopeGuard([&] { mounted && ::umount(QFile::encodeName(dir.path())); });
+        for (const char *name : {"a", "B/iç", "c", ".gizli"})
+            QDir(dir.path()).mkpath(name);
+        QFile(dir.filePath("dosya")).open(QIODevice::WriteOnly);
+        QFile::link(dir.filePath("c"), dir.filePath("link"));
+        QFile::link(dir.filePath("yok"), dir.filePath("kırık"));
+        const QString root = Volumes::of(dir.path()).root;
+        const QStringList chain = QStringList{root} + dir.path().mid(root.size()).split('/', Qt::SkipEmptyParts);
+        QStringList expected;
+        for (int level = 0; level < chain.size(); ++level)
+            expected << QString("%1 %2").arg(level).arg(chain.at(level));
+        for (const QString &row : below)
+            expected << QString("%1 %2").arg(chain.size() - 1 + row.section(' ', 0, 0).toInt()).arg(row.section(' ', 1));
+        DirListBox folders;
+        QVERIFY(folders.setPath(dir.filePath("a")) && folders.setPath(dir.filePath(open)));
+        QStringList shown;
+        for (int i = 0; i < folders.count(); ++i)
+            shown << QString("%1 %2").arg(folders.item(i)->data(IndentDelegate::levelRole).toInt()).arg(folders.item(i)->text());
+        QCOMPARE(shown, expected);
+        QCOMPARE(folders.currentItem()->text(), open.isEmpty() ? chain.last() : open.section('/', -1));
     }
 
     // Lines of /proc/self/mountinfo, "@" standing for a folder that exists.
