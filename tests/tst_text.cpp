@@ -80,6 +80,7 @@ private slots:
         QTest::newRow("unterminated quotation holds the rest")
             << QByteArray("\"a\",\"b,\r\nc") << QStringList{"a", "b,\r\nc"};
         QTest::newRow("empty file has no field") << QByteArray() << QStringList{};
+        QTest::newRow("largest field and a blank: past the budget") << " \"" + QByteArray(65536, 'x') + "\"\r\n" << QStringList{};
     }
     void readsFields()
     {

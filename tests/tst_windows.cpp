@@ -305,12 +305,16 @@ private slots:
         }
         QCOMPARE(QAccessible::queryAccessibleInterface(control(picker, "Dir1"))->child(0)->role(), QAccessible::ListItem);
         auto *box = control<QLineEdit>(settings, "Text5");
+        QAccessibleInterface *boxView = QAccessible::queryAccessibleInterface(box);
         box->setText("abcdef");
-        box->setSelection(2, 3); // a screen reader reads the selection where it is
         int start = -1, end = -1;
-        QAccessible::queryAccessibleInterface(box)->textInterface()->selection(0, &start, &end);
-        QCOMPARE(QPoint(start, end), QPoint(2, 5));
-        QCOMPARE(QAccessible::queryAccessibleInterface(box)->textInterface()->characterRect(6), QRect()); // past the end
+        for (const int selected : {0, 3}) { // a screen reader reads the selection where it is, or none
+            box->setSelection(2, selected);
+            boxView->textInterface()->selection(0, &start, &end);
+            QCOMPARE(QPoint(start, end), selected ? QPoint(2, 5) : QPoint(0, 0));
+        }
+        QCOMPARE(boxView->textInterface()->characterRect(6), QRect()); // past the end
+        QVERIFY(boxView->state().editable && !boxView->state().readOnly);
         // Enter presses the focused button; no default button takes it from a text box.
         QStringList pressed;
         for (QPushButton *button : launcher.findChildren<QPushButton *>() + settings.findChildren<QPushButton *>() + picker.findChildren<QPushButton *>())
@@ -441,6 +445,8 @@ private slots:
         QTest::newRow("F10 enters") << "F10" << "Uçbirim";
         QTest::newRow("Alt with a key does not") << "Alt+X" << "";
         QTest::newRow("Left wraps") << "F10 Left" << "Omrak";
+        QTest::newRow("End, Home") << "F10 End Home End" << "Omrak";
+        QTest::newRow("a click beside the bar leaves") << "F10 click" << "";
         QTest::newRow("Down, nearest in x") << "F10 Right Right Down" << "a";
         QTest::newRow("Up wraps") << "F10 Up Up" << "Ayarlar";
         QTest::newRow("i is İ, not I") << "F10 i i" << "İnce";
@@ -456,7 +462,10 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(&Form1::instance()));
         for (const QString &name : keys.split(' ')) {
             const QKeyCombination key = QKeySequence(name)[0];
-            QTest::sendKeyEvent(QTest::Click, QApplication::focusWidget(), key.key(), name.size() == 1 ? name : QString(), key.keyboardModifiers());
+            if (name == "click") // on the window's own corner, beside its controls
+                QTest::mouseClick(&Form1::instance(), Qt::LeftButton, {}, QPoint(0, Form1::instance().height() - 1));
+            else
+                QTest::sendKeyEvent(QTest::Click, QApplication::focusWidget(), key.key(), name.size() == 1 ? name : QString(), key.keyboardModifiers());
         }
         QAccessibleInterface *focus = QAccessible::queryAccessibleInterface(control(Form1::instance(), "menu"))->focusChild();
         QCOMPARE(focus ? focus->text(QAccessible::Name) : QString(), highlighted);
