@@ -113,7 +113,7 @@ class Hizli(unittest.TestCase):
         self.folder = tempfile.mkdtemp(prefix="hizli-e2e-")
         self.program = os.path.join(self.folder, "prog-A")
         with open(self.program, "w") as script:
-            script.write(f'#!/bin/sh\nprintf "%s|" "$DESKTOP_STARTUP_ID" "${{XDG_ACTIVATION_TOKEN-none}}" "$@"'
+            script.write(f'#!/bin/sh\nprintf "%s|" "$DESKTOP_STARTUP_ID" "$DISPLAY" "${{XDG_ACTIVATION_TOKEN-none}}" "$@"'
                          f' > "{self.folder}/started.txt"\n')
         os.chmod(self.program, 0o755)
         self.process = None
@@ -174,8 +174,8 @@ class Hizli(unittest.TestCase):
                 path = os.path.join(self.folder, "started.txt")
                 started = wait(lambda: os.path.exists(path) and Path(path).read_text(), "the program")
                 os.remove(path)
-                # Only plain characters of the program's name go into its ID.
-                found = re.fullmatch(rf"(hizli-{self.process.pid}-[^|]+-prog_A-1(_TIME(\d+))?)\|none\|2\|iki\|", started)
+                # Only plain characters of the name go into the ID; the environment is passed on.
+                found = re.fullmatch(rf"(hizli-{self.process.pid}-[^|]+-prog_A-1(_TIME(\d+))?)\|{re.escape(os.environ['DISPLAY'])}\.{SCREEN}\|none\|2\|iki\|", started)
                 self.assertTrue(found, started)
                 self.assertTrue(before <= int(found[3]) <= after if how != "accessibility" else not found[2], started)
                 self.assertEqual(startup_messages(listener), [f'new: ID="{found[1]}" NAME="prog-A" BIN="prog-A" SCREEN={SCREEN}'
