@@ -102,6 +102,7 @@ private slots:
         QTest::newRow("the last mount at a point") << root + "2 1 0:5 / @ rw - tmpfs t rw\n3 1 8:3 / @ rw - ext4 /dev/c rw\n" << QStringList{"/", "@"};
         QTest::newRow("network, unseen, offered") << root + "2 1 0:7 / /nowhere/net rw - nfs4 h:/x rw\n" << QStringList{"/", "/nowhere/net"};
         QTest::newRow("local, unseen, not offered") << root + "2 1 8:4 / /nowhere/disk rw - ext4 /dev/d rw\n" << QStringList{"/"};
+        QTest::newRow("a disk in a system folder") << root + "2 1 8:6 / /dev/pts rw - ext4 /dev/f rw\n" << QStringList{"/"};
         QTest::newRow("no source") << root + "2 1 8:2 / @ rw - ext4\n" << QStringList{"/", "@"};
         QTest::newRow("no dash, no mount") << root + "2 1 8:5 / @ rw ext4 /dev/e\n" << QStringList{"/"};
     }
