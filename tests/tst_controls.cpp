@@ -96,7 +96,7 @@ private slots:
         QTest::addColumn<QByteArray>("table");
         QTest::addColumn<QStringList>("offered");
         const QByteArray root = "1 0 8:1 / / rw - ext4 /dev/sda1 rw\n";
-        QTest::newRow("escaped blank, optional fields") << root + "2 1 8:2 / @/a\\040b rw shared:1 master:2 - ext4 /dev/b rw\n" << QStringList{"/", "@/a b"};
+        QTest::newRow("escaped blank, digits, optional fields") << root + "2 1 8:2 / @/a\\040b123 rw shared:1 master:2 - ext4 /dev/b rw\n" << QStringList{"/", "@/a b123"};
         QTest::newRow("no root line: one volume") << QByteArray("2 1 8:2 / @ rw - ext4 /dev/b rw") << QStringList{"/", "@"};
         QTest::newRow("kernel and memory file systems") << root + "2 1 0:5 / @ rw - tmpfs tmpfs rw\n3 1 0:6 / /proc rw - proc proc rw\n" << QStringList{"/"};
         QTest::newRow("the last mount at a point") << root + "2 1 0:5 / @ rw - tmpfs t rw\n3 1 8:3 / @ rw - ext4 /dev/c rw\n" << QStringList{"/", "@"};
@@ -111,7 +111,7 @@ private slots:
         QFETCH(QByteArray, table);
         QFETCH(QStringList, offered);
         QTemporaryDir dir;
-        QDir(dir.path()).mkdir("a b");
+        QDir(dir.path()).mkdir("a b123");
         const MountTable mounts = MountTable::parse(table.replace("@", dir.path().toUtf8()));
         QStringList roots;
         for (const Volumes::Volume &volume : mounts.offered())
