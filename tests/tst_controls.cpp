@@ -68,7 +68,7 @@ private slots:
         QTemporaryDir dir;
         // On a volume of its own where it may, so that the chain starts below "/".
         const bool mounted = m_ownMounts && ::mount("hizli", QFile::encodeName(dir.path()), "tmpfs", 0, nullptr) == 0;
-        const auto unmount = qScopeGuard([&] { mounted && ::umount(QFile::encodeName(dir.path())); });
+        const auto unmount = qScopeGuard([&] { if (mounted) ::umount(QFile::encodeName(dir.path())); });
         for (const char *name : {"a", "B/iç", "c", ".gizli"})
             QDir(dir.path()).mkpath(name);
         QFile(dir.filePath("dosya")).open(QIODevice::WriteOnly);
