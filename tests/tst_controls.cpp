@@ -53,13 +53,15 @@ private slots:
     }
 
     // After another folder, the chain from the volume's root down to the open
-    // folder, then its subfolders; rows below the test folder as "depth name".
+    // folder, then its subfolders, each named for a screen reader with where
+    // it stands; rows below the test folder as "depth name, kind".
     void folders_data()
     {
         QTest::addColumn<QString>("open");
         QTest::addColumn<QStringList>("below");
-        QTest::newRow("subfolders by name, a link to one, nothing hidden") << "" << QStringList{"1 a", "1 B", "1 c", "1 link"};
-        QTest::newRow("two levels down, no subfolders") << "B/iç" << QStringList{"1 B", "2 iç"};
+        QTest::newRow("subfolders by name, a link to one, nothing hidden")
+            << "" << QStringList{"1 a, alt klasör", "1 B, alt klasör", "1 c, alt klasör", "1 link, alt klasör"};
+        QTest::newRow("two levels down, no subfolders") << "B/iç" << QStringList{"1 B, üst klasör", "2 iç, açık klasör"};
     }
     void folders()
     {
@@ -77,15 +79,18 @@ private slots:
         const QString root = Volumes::of(dir.path()).root;
         const QStringList chain = QStringList{root} + dir.path().mid(root.size()).split('/', Qt::SkipEmptyParts);
         QStringList expected;
-        for (int level = 0; level < chain.size(); ++level)
-            expected << QString("%1 %2").arg(level).arg(chain.at(level));
+        for (int level = 0; level < chain.size(); ++level) {
+            const bool opened = open.isEmpty() && level == chain.size() - 1;
+            expected << QString("%1 %2, %3").arg(level).arg(chain.at(level), opened ? "açık klasör" : "üst klasör");
+        }
         for (const QString &row : below)
             expected << QString("%1 %2").arg(chain.size() - 1 + row.section(' ', 0, 0).toInt()).arg(row.section(' ', 1));
         DirListBox folders;
         QVERIFY(folders.setPath(dir.filePath("a")) && folders.setPath(dir.filePath(open)));
         QStringList shown;
         for (int i = 0; i < folders.count(); ++i)
-            shown << QString("%1 %2").arg(folders.item(i)->data(IndentDelegate::levelRole).toInt()).arg(folders.item(i)->text());
+            shown << QString("%1 %2").arg(folders.item(i)->data(IndentDelegate::levelRole).toInt())
+                         .arg(folders.item(i)->data(Qt::AccessibleTextRole).toString());
         QCOMPARE(shown, expected);
         QCOMPARE(folders.currentItem()->text(), open.isEmpty() ? chain.last() : open.section('/', -1));
     }

@@ -16,14 +16,13 @@ constexpr int pathRole = Qt::UserRole;
 }
 
 DirListBox::DirListBox(QWidget *parent)
-    : QListWidget(parent)
+    : ListBox(parent)
 {
     setItemDelegate(new IndentDelegate(this));
     // Folder icons at the small size a tree would use, whatever sizes the
     // theme's open and closed folders come in.
     const int icon = style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, this);
     setIconSize(QSize(icon, icon));
-    setSelectionMode(QAbstractItemView::SingleSelection);
     connect(this, &QListWidget::itemDoubleClicked, this, &DirListBox::openItem);
     m_path = QDir::toNativeSeparators(QDir::currentPath());
     fill();
@@ -63,22 +62,28 @@ void DirListBox::fill()
             break;
     }
 
+    // The indent shows where a folder stands; a screen reader says it.
     const QIcon opened = style()->standardIcon(QStyle::SP_DirOpenIcon);
-    for (int level = 0; level < chain.size(); ++level) {
+    const int openLevel = int(chain.size()) - 1;
+    for (int level = 0; level <= openLevel; ++level) {
         const QString &folder = chain.at(level);
-        addFolder(folder, level ? QFileInfo(folder).fileName() : folder, level, opened);
+        addFolder(folder, level ? QFileInfo(folder).fileName() : folder, level, opened,
+                  level < openLevel ? QStringLiteral("üst klasör") : QStringLiteral("açık klasör"));
     }
     QListWidgetItem *current = item(count() - 1);
     const QIcon closed = style()->standardIcon(QStyle::SP_DirIcon);
     const QDir open(m_path);
     for (const QString &name : FolderEntries(m_path).folders())
-        addFolder(QDir::toNativeSeparators(open.filePath(name)), name, int(chain.size()), closed);
+        addFolder(QDir::toNativeSeparators(open.filePath(name)), name, openLevel + 1, closed,
+                  QStringLiteral("alt klasör"));
     setCurrentItem(current);
 }
 
-void DirListBox::addFolder(const QString &folder, const QString &text, int level, const QIcon &icon)
+void DirListBox::addFolder(const QString &folder, const QString &text, int level, const QIcon &icon,
+                           const QString &kind)
 {
     auto *entry = new QListWidgetItem(icon, text, this);
+    entry->setData(Qt::AccessibleTextRole, QStringLiteral("%1, %2").arg(text, kind));
     entry->setData(pathRole, folder);
     entry->setData(IndentDelegate::levelRole, level);
 }
@@ -96,5 +101,5 @@ void DirListBox::keyPressEvent(QKeyEvent *event)
         openItem(currentItem());
         return;
     }
-    QListWidget::keyPressEvent(event);
+    ListBox::keyPressEvent(event);
 }

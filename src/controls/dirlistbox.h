@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <QListWidget>
+#include "controls/listbox.h"
 
 // The folder list: the chain of folders from the volume's root down to the
 // open folder, each indented one step further, then that folder's
 // subfolders. A single click only highlights a folder; a double click (or
 // Enter) opens it. It is a plain list, so screen readers meet list items
 // and no column header.
-class DirListBox : public QListWidget
+class DirListBox : public ListBox
 {
     Q_OBJECT
 
@@ -34,7 +34,8 @@ protected:
 private:
     bool open(const QString &folder);
     void fill();
-    void addFolder(const QString &folder, const QString &text, int level, const QIcon &icon);
+    void addFolder(const QString &folder, const QString &text, int level, const QIcon &icon,
+                   const QString &kind);
     void openItem(QListWidgetItem *item);
 
     QString m_path;

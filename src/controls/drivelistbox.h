@@ -19,6 +19,9 @@ public:
 
     void showPopup() override;
 
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
 signals:
     // The user selected another drive.
     void changed();
@@ -26,6 +29,7 @@ signals:
 private:
     void fill();
     void select(const QString &text);
+    void driveShown();
 
     QString m_previous;
 };

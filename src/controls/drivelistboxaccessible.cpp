@@ -19,6 +19,9 @@ QString DriveListBoxAccessible::text(QAccessible::Text t) const
 {
     if (t == QAccessible::Value)
         return box()->drive();
+    // Screen readers speak a combo box by its name: the drive goes with it.
+    if (t == QAccessible::Name)
+        return QStringLiteral("%1: %2").arg(QAccessibleWidget::text(t), box()->drive());
     return QAccessibleWidget::text(t);
 }
 

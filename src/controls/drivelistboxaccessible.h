@@ -5,9 +5,9 @@
 
 class DriveListBox;
 
-// The drive list as a combo box that screen readers call by its accessible
-// name, with the selected drive as its value: Qt's own combo box takes the
-// selected text for its name on this platform.
+// The drive list as a combo box named by its accessible name and the drive
+// it shows, which is also its value: screen readers speak a combo box by
+// its name, and Qt's own names it by the selected text alone.
 class DriveListBoxAccessible : public QAccessibleWidget
 {
 public:

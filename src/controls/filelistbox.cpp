@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QKeyEvent>
 
 #include <algorithm>
 
@@ -67,11 +68,10 @@ private:
 }
 
 FileListBox::FileListBox(QWidget *parent)
-    : QListWidget(parent)
+    : ListBox(parent)
 {
-    setSelectionMode(QAbstractItemView::SingleSelection);
     setUniformItemSizes(true);
-    connect(this, &QListWidget::itemDoubleClicked, this, [this] { emit doubleClicked(); });
+    connect(this, &QListWidget::itemDoubleClicked, this, [this] { emit chosen(); });
     m_path = QDir::toNativeSeparators(QDir::currentPath());
 }
 
@@ -93,11 +93,21 @@ QString FileListBox::fileName() const
     return selected.isEmpty() ? QString() : selected.first()->text();
 }
 
+void FileListBox::keyPressEvent(QKeyEvent *event)
+{
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && !fileName().isEmpty()) {
+        emit chosen();
+        return;
+    }
+    ListBox::keyPressEvent(event);
+}
+
 void FileListBox::showEvent(QShowEvent *event)
 {
     if (!m_filled)
         fill();
-    QListWidget::showEvent(event);
+    ListBox::showEvent(event);
 }
 
 // A name that matches needs no look at the file beyond its entry's type; one

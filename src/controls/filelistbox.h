@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <QListWidget>
+#include "controls/listbox.h"
 
 // The file list: the files of one folder whose names match a pattern,
 // sorted by name without regard to case. The pattern matches as the file
@@ -12,7 +12,7 @@
 //
 // The folder is read once for each change of folder or pattern; a new list
 // reads it when it is first shown, unless a change came first.
-class FileListBox : public QListWidget
+class FileListBox : public ListBox
 {
     Q_OBJECT
 
@@ -29,10 +29,12 @@ public:
     QString fileName() const;
 
 signals:
-    void doubleClicked();
+    // A file was double-clicked, or Enter pressed on the selected one.
+    void chosen();
 
 protected:
     void showEvent(QShowEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void fill();

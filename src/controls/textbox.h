@@ -1,12 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <QLabel>
 #include <QLineEdit>
-#include <QPointer>
 
-// A single-line text box that a label names for screen readers without
-// being its buddy, so one column head can label a whole column of boxes.
+// A single-line text box as screen readers should meet it: its cursor,
+// selection and characters where they are on the screen.
 class TextBox : public QLineEdit
 {
     Q_OBJECT
@@ -14,13 +12,7 @@ class TextBox : public QLineEdit
 public:
     explicit TextBox(QWidget *parent = nullptr);
 
-    QLabel *label() const { return m_label; }
-    void setLabel(QLabel *label) { m_label = label; }
-
     // Where the character at offset is drawn, in screen coordinates; empty
     // for an offset outside the text.
     QRect characterRect(int offset) const;
-
-private:
-    QPointer<QLabel> m_label;
 };

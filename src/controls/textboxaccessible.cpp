@@ -3,8 +3,6 @@
 
 #include "controls/textbox.h"
 
-#include <QLabel>
-
 TextBoxAccessible::TextBoxAccessible(TextBox *box)
     : QAccessibleWidget(box, QAccessible::EditableText)
 {
@@ -37,15 +35,6 @@ QAccessible::State TextBoxAccessible::state() const
     s.editable = !s.readOnly;
     s.selectableText = true;
     return s;
-}
-
-QList<std::pair<QAccessibleInterface *, QAccessible::Relation>>
-TextBoxAccessible::relations(QAccessible::Relation match) const
-{
-    auto found = QAccessibleWidget::relations(match);
-    if ((match & QAccessible::Label) && box()->label())
-        found.append({QAccessible::queryAccessibleInterface(box()->label()), QAccessible::Label});
-    return found;
 }
 
 void *TextBoxAccessible::interface_cast(QAccessible::InterfaceType type)

@@ -6,7 +6,9 @@
 class TextBox;
 
 // A text box as screen readers see a line edit: editable text with its
-// cursor and selection, and labelled by the box's label.
+// cursor and selection. It has no labelled-by relation: a screen reader
+// would speak the label in place of the box's own name, which tells the
+// boxes of one column apart.
 class TextBoxAccessible : public QAccessibleWidget,
                           public QAccessibleTextInterface,
                           public QAccessibleEditableTextInterface
@@ -17,8 +19,6 @@ public:
     QString text(QAccessible::Text t) const override;
     void setText(QAccessible::Text t, const QString &text) override;
     QAccessible::State state() const override;
-    QList<std::pair<QAccessibleInterface *, QAccessible::Relation>>
-    relations(QAccessible::Relation match = QAccessible::AllRelations) const override;
     void *interface_cast(QAccessible::InterfaceType type) override;
 
     void selection(int selectionIndex, int *startOffset, int *endOffset) const override;

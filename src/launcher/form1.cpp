@@ -43,8 +43,11 @@ void Form1::createControls()
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Hızlı"));
     setWindowIcon(AppIcon::icon());
-    // A fixed dialog border with only the close control.
-    setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+    // A fixed dialog border with only the close control. A plain window, not
+    // a tool window: Qt makes a tool window transient for a hidden window of
+    // its own, and window managers then give the launcher no focus back after
+    // a box or another window of the program closes.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                    | Qt::WindowCloseButtonHint);
 
     m_menu = new WrapMenuBar(this);
@@ -83,7 +86,7 @@ void Form1::fitToMenu()
     const int menuHeight = m_menu->heightForWidth(client.width());
     const QSize windowSize(client.width(), menuHeight + client.height());
     setFixedSize(windowSize);
-    setGeometry(QRect(clientTopLeft() - QPoint(0, menuHeight), windowSize));
+    setPlace(QRect(clientTopLeft() - QPoint(0, menuHeight), windowSize));
 }
 
 void Form1::connectHandlers()
@@ -113,9 +116,9 @@ void Form1::Form_Load()
         launchItem(position)->setText(ShortcutList::readEntry().caption);
     ShortcutList::close();
     fitToMenu();
-    // Qt::Tool alone leaves the launcher in tasklists that go by the EWMH
-    // states. Set once the list has loaded: a launcher that fails to load
-    // never gets a window of its own.
+    // Out of the taskbar by the EWMH states, which every tasklist reads. Set
+    // once the list has loaded: a launcher that fails to load never gets a
+    // window of its own.
     Desktop::keepOutOfTaskbar(this);
 }
 

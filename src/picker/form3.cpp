@@ -13,6 +13,7 @@
 
 #include <QDir>
 #include <QLineEdit>
+#include <QShortcut>
 
 
 Form3::Form3()
@@ -36,16 +37,17 @@ void Form3::createControls()
     m_file1 = new FileListBox(client);
     m_file1->setObjectName(QStringLiteral("File1"));
     // The lists carry no caption on screen; a screen reader still names them.
-    m_drive1->setAccessibleName(QStringLiteral("Sürücüler"));
+    m_drive1->setAccessibleName(QStringLiteral("Sürücü"));
     m_dir1->setAccessibleName(QStringLiteral("Klasörler"));
     m_file1->setAccessibleName(QStringLiteral("Dosyalar"));
     m_command2 = new PushButton(QStringLiteral("Seç"), client);
     m_command2->setObjectName(QStringLiteral("Command2"));
+    m_escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
 }
 
 void Form3::placeControls()
 {
-    setGeometry(Twips::rect(2760, 2115, 3705, 4905));
+    setPlace(Twips::rect(2760, 2115, 3705, 4905));
     m_drive1->setGeometry(Twips::rect(120, 120, 1095, 315));
     m_dir1->setGeometry(Twips::rect(120, 480, 3495, 1440));
     m_file1->setGeometry(Twips::rect(120, 1920, 3495, 2430));
@@ -61,8 +63,10 @@ void Form3::connectHandlers()
 {
     Runtime::connect(m_drive1, &DriveListBox::changed, this, &Form3::Drive1_Change);
     Runtime::connect(m_dir1, &DirListBox::changed, this, &Form3::Dir1_Change);
-    Runtime::connect(m_file1, &FileListBox::doubleClicked, this, &Form3::File1_DblClick);
+    Runtime::connect(m_file1, &FileListBox::chosen, this, &Form3::File1_DblClick);
     Runtime::connect(m_command2, &QPushButton::clicked, this, &Form3::Command2_Click);
+    // Escape leaves the picker as its title bar's close control does: nothing chosen.
+    connect(m_escape, &QShortcut::activated, this, &QWidget::close);
     connect(m_dir1, &DirListBox::unreadable, this, [](const QString &folder, int error) {
         Runtime::report(RuntimeError(RuntimeError::Kind::FolderNotRead, folder).withErrno(error));
     });
@@ -122,6 +126,9 @@ void Form3::Command2_Click()
         Form2 &settings = Form2::instance();
         settings.text(2 * choice.row - 1)->setText(choice.name);
         settings.text(2 * choice.row)->setText(choice.path);
+        // The settings window gets the focus back on the filled row, so a
+        // screen reader speaks the new name and its row.
+        settings.text(2 * choice.row - 1)->setFocus();
     }
     hide();
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 
 // A window of the program: one instance per class, created on first
 // reference and loaded on first use. Loading runs Form_Load while the window
@@ -29,21 +30,47 @@ public:
     void setVisible(bool visible) override;
     void load();
     bool isLoaded() const { return m_loaded; }
+    // Where the window asks to be, before it is fitted to the screen.
+    QRect place() const { return m_place; }
+
+    // Brings the window to the front with the keyboard focus.
+    void bringBack();
 
     static void hideAll();
     static bool anyVisible();
     static void unloadAll();
+    // The window of the program that has the keyboard focus, or the one a
+    // box or dialog that has it belongs to; null when none has it.
+    static Form *active();
+
+    // Where a window whose client area is asked for at client, with a frame
+    // of the given margins, goes on a screen whose free area is area: there
+    // when the whole frame fits, else moved the least distance that brings
+    // it inside (its top left kept inside when it is larger than the area).
+    static QRect fitted(const QRect &client, const QMargins &frame, const QRect &area);
 
 protected:
     Form();
     ~Form() override;
 
     virtual void Form_Load() {}
+    // The client area's place and size, as the window asks for them.
+    void setPlace(const QRect &client);
+
+    bool event(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:
     void forget();
+    void fitToScreen();
+    void returnFocus();
 
     Form **m_slot = nullptr;
     bool m_loaded = false;
+    QRect m_place;
+    bool m_placed = false;
+    // Until the window manager has framed the window, its frame is a guess.
+    bool m_frameGuessed = true;
+    // The window the user came from, which gets the focus back.
+    QPointer<Form> m_opener;
 };

@@ -75,7 +75,10 @@ int Runtime::ask(const QString &prompt, const QString &title, const QStringList 
 {
     if (state().messageBoxHook)
         return state().messageBoxHook(prompt, title, buttons);
-    QMessageBox box(QMessageBox::NoIcon, title, displayText(prompt), QMessageBox::NoButton);
+    // Owned by the window the user is in, so that the window manager keeps
+    // it above that window and gives that window the focus back.
+    Form *from = Form::active();
+    QMessageBox box(QMessageBox::NoIcon, title, displayText(prompt), QMessageBox::NoButton, from);
     box.setTextFormat(Qt::PlainText);
     QList<QPushButton *> pushButtons;
     for (const QString &caption : buttons)
@@ -84,6 +87,8 @@ int Runtime::ask(const QString &prompt, const QString &title, const QStringList 
     box.setEscapeButton(pushButtons.last());
     box.setWindowModality(Qt::ApplicationModal);
     box.exec();
+    if (from && from->isVisible())
+        from->bringBack();
     return qMax(0, int(pushButtons.indexOf(static_cast<QPushButton *>(box.clickedButton()))));
 }
 

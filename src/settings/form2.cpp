@@ -16,6 +16,7 @@
 #include "text/recordwriter.h"
 
 #include <QLabel>
+#include <QShortcut>
 
 #include <limits>
 
@@ -51,8 +52,8 @@ void Form2::createControls()
         auto *box = new TextBox(client);
         box->setObjectName(QStringLiteral("Text%1").arg(number));
         box->setMaxLength(std::numeric_limits<int>::max());
-        box->setLabel(number % 2 ? m_label1 : m_label2);
-        box->setAccessibleName(QStringLiteral("%1, %2. satır").arg(box->label()->text()).arg((number + 1) / 2));
+        const QLabel *head = number % 2 ? m_label1 : m_label2;
+        box->setAccessibleName(QStringLiteral("%1, %2. satır").arg(head->text()).arg((number + 1) / 2));
         m_texts[number - 1] = box;
     }
     m_command1 = new WrapPushButton(QStringLiteral("Kaydet ve çık"), client);
@@ -67,11 +68,12 @@ void Form2::createControls()
         button->setAccessibleName(QStringLiteral("Gözat, %1. satır").arg(row));
         m_browseButtons[row - 1] = button;
     }
+    m_escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
 }
 
 void Form2::placeControls()
 {
-    setGeometry(Twips::rect(2850, 2115, 6585, 4410));
+    setPlace(Twips::rect(2850, 2115, 6585, 4410));
     m_label1->setGeometry(Twips::rect(120, 120, 735, 255));
     m_label2->setGeometry(Twips::rect(1320, 120, 3375, 255));
     for (int row = 1; row <= rowCount; ++row) {
@@ -103,6 +105,8 @@ void Form2::connectHandlers()
     Runtime::connect(m_command1, &QPushButton::clicked, this, &Form2::Command1_Click);
     Runtime::connect(m_command2, &QPushButton::clicked, this, &Form2::Command2_Click);
     Runtime::connect(m_command3, &QPushButton::clicked, this, &Form2::Command3_Click);
+    // Escape leaves the window as "Kaydetmeden çık" does.
+    Runtime::connect(m_escape, &QShortcut::activated, this, &Form2::Command3_Click);
     for (int row = 1; row <= rowCount; ++row)
         Runtime::connect(m_browseButtons[row - 1], &QPushButton::clicked, this, browseHandlers[row - 1]);
 }
@@ -203,7 +207,10 @@ void Form2::browse(int row)
         Runtime::report(error);
         return;
     }
-    Form3::instance().show();
+    // The title stays the picker's own; a screen reader hears the row.
+    Form3 &picker = Form3::instance();
+    picker.setAccessibleDescription(QStringLiteral("%1. satır için program seçin").arg(row));
+    picker.show();
 }
 
 void Form2::Command4_Click() { browse(1); }

@@ -8,6 +8,7 @@
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QShortcut;
 
 // The settings window: nine rows of a caption box and a path box with a
 // "Gözat" button, and the buttons that save, revert and leave.
@@ -58,5 +59,6 @@ private:
     QPushButton *m_command1 = nullptr;
     QPushButton *m_command2 = nullptr;
     QPushButton *m_command3 = nullptr;
+    QShortcut *m_escape = nullptr;
     QByteArray m_readFingerprint;
 };
