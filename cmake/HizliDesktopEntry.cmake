@@ -2,14 +2,15 @@
 # Runs at install time (from install(CODE) in HizliInstall.cmake) with
 #   hizli_desktop_template  the entry's template
 #   hizli_desktop_work      a folder of the build tree to write it in
-# and writes the desktop entry whose Exec names the wrapper under the prefix
-# being installed to.
+# and writes the desktop entry whose Exec names the program under the prefix
+# being installed to, with the option that keeps the list in the user's data
+# folder and starts programs at home.
 
 set(prefix "${CMAKE_INSTALL_PREFIX}")
 if(NOT IS_ABSOLUTE "${prefix}")
     get_filename_component(prefix "${prefix}" ABSOLUTE)
 endif()
-set(exec "${prefix}/libexec/hizli/hizli-desktop")
+set(exec "${prefix}/bin/hizli")
 
 if(exec MATCHES "[\n\r]")
     message(FATAL_ERROR "A desktop entry cannot start a program whose path holds a line break: ${exec}")
@@ -25,7 +26,7 @@ if(exec MATCHES "[] \t\"'\\\\><~|&;$*?#()`[]")
     string(REPLACE "$" "\\$" exec "${exec}")
     set(exec "\"${exec}\"")
 endif()
-string(REPLACE "\\" "\\\\" HIZLI_DESKTOP_EXEC "${exec}")
+string(REPLACE "\\" "\\\\" HIZLI_DESKTOP_EXEC "${exec} --desktop")
 
 # One file per prefix, so that installs to different prefixes never share one.
 string(MD5 key "${prefix}")

@@ -3,7 +3,6 @@
 # makes of it:
 #
 #   bin/hizli                                the program
-#   libexec/hizli/hizli-desktop              started by the desktop entry
 #   share/applications/hizli.desktop
 #   share/icons/hicolor/{16x16,32x32,48x48,64x64,128x128}/apps/hizli.png
 #   share/icons/hicolor/scalable/apps/hizli.svg
@@ -13,9 +12,9 @@
 #   share/lintian/overrides/hizli            why lintian's two remarks do not apply
 #   share/man/man1/hizli.1.gz, share/man/tr/man1/hizli.1.gz
 #
-# The layout is fixed: the wrapper finds the program and the example list
-# from its own place, two folders below the prefix, so an installed tree can
-# be moved (or staged under DESTDIR) as a whole.
+# The layout is fixed: the program finds the example list from its own
+# place, PREFIX/bin, so an installed tree can be moved (or staged under
+# DESTDIR) as a whole.
 
 # The theme wants PNG. The 16 and 32 pixel images are the XPM icons the
 # program builds into its windows; the larger ones, for menus and docks, are
@@ -45,8 +44,6 @@ install(FILES icons/hizli.svg DESTINATION share/icons/hicolor/scalable/apps)
 add_custom_target(hizli-icons ALL DEPENDS ${hizli_icon_pngs})
 
 install(TARGETS hizli RUNTIME DESTINATION bin)
-# A folder of its own under libexec: the helper is no command for users.
-install(PROGRAMS packaging/hizli-desktop DESTINATION libexec/hizli)
 install(FILES examples/data.txt DESTINATION share/hizli)
 install(FILES packaging/io.github.hizli.hizli.metainfo.xml DESTINATION share/metainfo)
 install(FILES packaging/debian/copyright DESTINATION share/doc/hizli)
@@ -85,7 +82,7 @@ foreach(language IN ITEMS "" tr)
 endforeach()
 add_custom_target(hizli-docs ALL DEPENDS ${hizli_docs})
 
-# The entry's Exec names the wrapper by its absolute path, known only once
+# The entry's Exec names the program by its absolute path, known only once
 # the prefix is: cmake --install --prefix chooses it at install time, and
 # cpack installs with its own. So the entry is written at install time.
 install(CODE "

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "fixture.h"
 
+#include "runtime/datafolder.h"
 #include "runtime/filetable.h"
 #include "runtime/form.h"
 #include "runtime/messages.h"
@@ -282,7 +283,9 @@ private slots:
         QTest::addColumn<QString>("text");
         const QString folder = QDir::toNativeSeparators(QDir::currentPath());
         QTest::newRow("missing list") << RuntimeError(Kind::FileNotFound, "data.txt")
-            << "\"data.txt\" dosyası \"@\" klasöründe bulunamadı.\n\nHızlı bu dosyayı başlatıldığı klasörde arar. Dosyayı bu klasöre koyun ya da Hızlı'yı dosyanın bulunduğu klasörden başlatın.";
+            << "\"data.txt\" dosyası \"@\" klasöründe bulunamadı.\n\nHızlı bu dosyayı başlatıldığı klasörde arar. Dosyayı bu klasöre koyun ya da Hızlı'yı dosyanın bulunduğu klasörden başlatın. Masaüstü menüsünden başlatılan Hızlı listesini \"/veri/hizli\" klasöründe tutar.";
+        QTest::newRow("data folder not made") << RuntimeError(Kind::FolderNotMade, "/veri/hizli").withErrno(ENOTDIR)
+            << "Hızlı listesinin klasörü \"/veri/hizli\" açılamadı: " + QString::fromLocal8Bit(strerror(ENOTDIR)) + ".\n\nBu klasörü oluşturup kendinize yazma izni verin ya da Hızlı'yı listenizin bulunduğu klasörden başlatın.";
         QTest::newRow("short list") << RuntimeError(Kind::InputPastEnd, "data.txt", 17)
             << "\"data.txt\" dosyası \"@\" klasöründe eksik: 17. alan okunacakken dosya bitti.\n\nDosyayı bir metin düzenleyicide açıp eksik kayıtları tamamlayın.";
         QTest::newRow("unreadable") << RuntimeError(Kind::FileNotOpened, "data.txt").withErrno(EACCES)
@@ -316,7 +319,25 @@ private slots:
     {
         QFETCH(RuntimeError, error);
         QFETCH(QString, text);
+        qputenv("XDG_DATA_HOME", "/veri");
         QCOMPARE(Messages::text(error), text.replace("@", error.folder()));
+    }
+
+    // A relative or empty XDG_DATA_HOME counts as unset.
+    void dataFolder_data()
+    {
+        QTest::addColumn<QByteArray>("dataHome");
+        QTest::addColumn<QString>("folder");
+        QTest::newRow("absolute") << QByteArray("/veri/") << "/veri/hizli";
+        QTest::newRow("relative") << QByteArray("veri") << QDir::homePath() + "/.local/share/hizli";
+        QTest::newRow("empty") << QByteArray() << QDir::homePath() + "/.local/share/hizli";
+    }
+    void dataFolder()
+    {
+        QFETCH(QByteArray, dataHome);
+        QFETCH(QString, folder);
+        qputenv("XDG_DATA_HOME", dataHome);
+        QCOMPARE(DataFolder::path(), folder);
     }
 
     void resolves_data()

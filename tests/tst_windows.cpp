@@ -156,7 +156,7 @@ private slots:
         Form1::instance().findChild<QAction *>("Omrak")->trigger();
         QCOMPARE(prompts, QStringList{"Bu program ile kısayollarınız\n\raraç çubuğunda yer kaplamayacak!\n\r\n\r"
                                       "Bu programın kısayolunu\n\raraç çubuğuna koyun ve\n\rdiğer programları rahatça çağırın\n\r\n\r"
-                                      "Hızlı © 2026 Hızlı geliştiricileri\n\rGNU GPL 3 ya da sonraki sürümleriyle dağıtılır."});
+                                      "Hızlı " HIZLI_VERSION " © 2026 Hızlı geliştiricileri\n\rGNU GPL 3 ya da sonraki sürümleriyle dağıtılır."});
         QCOMPARE(titles, QStringList{"Hakkında"});
         QCOMPARE(endStatus, -1);
         click(Form1::instance(), "Command1");

@@ -4,9 +4,8 @@
 import os, struct, subprocess, sys, tempfile, unittest
 
 BUILD = sys.argv.pop()
-HELPER = "usr/libexec/hizli/hizli-desktop"
-# Every file of the package; only these two are executable.
-EXECUTABLES = {"usr/bin/hizli", HELPER}
+# Every file of the package; only the program is executable.
+EXECUTABLES = {"usr/bin/hizli"}
 FILES = EXECUTABLES | {"usr/share/" + name for name in [
     "applications/hizli.desktop", "hizli/data.txt", "lintian/overrides/hizli",
     "doc/hizli/changelog.gz", "doc/hizli/copyright",
@@ -49,9 +48,9 @@ class Package(unittest.TestCase):
                 side = struct.unpack(">II", png.read(24)[16:])
             self.assertEqual("%dx%d" % side, name.split("/")[4], name)
 
-    def test_menu_entry_starts_the_helper(self):
+    def test_menu_entry_keeps_the_list_in_the_data_folder(self):
         with open(f"{self.root}/usr/share/applications/hizli.desktop", encoding="utf-8") as entry:
-            self.assertIn(f"\nExec=/{HELPER}\n", entry.read())
+            self.assertIn("\nExec=/usr/bin/hizli --desktop\n", entry.read())
 
     def test_dependencies(self):
         fields = run("dpkg-deb", "-f", self.deb, "Depends").split(",")

@@ -24,7 +24,7 @@ DirListBox::DirListBox(QWidget *parent)
     const int icon = style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, this);
     setIconSize(QSize(icon, icon));
     connect(this, &QListWidget::itemDoubleClicked, this, &DirListBox::openItem);
-    m_path = QDir::toNativeSeparators(QDir::currentPath());
+    m_path = QDir::toNativeSeparators(Volumes::startFolder());
     fill();
 }
 

@@ -20,7 +20,7 @@ DriveListBox::DriveListBox(QWidget *parent)
     if (auto *list = qobject_cast<QListView *>(view()))
         list->setUniformItemSizes(true);
     fill();
-    select(Volumes::of(QDir::currentPath()).text);
+    select(Volumes::of(Volumes::startFolder()).text);
     setToolTip(drive());
     m_previous = drive();
     connect(this, &QComboBox::activated, this, [this] {

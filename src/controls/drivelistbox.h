@@ -4,7 +4,7 @@
 #include <QComboBox>
 
 // The drive list: the mounted volumes, each as its mount point with its
-// label. It starts on the working folder's volume.
+// label. It starts on the start folder's volume (Volumes).
 class DriveListBox : public QComboBox
 {
     Q_OBJECT

@@ -2,6 +2,7 @@
 #include "controls/filelistbox.h"
 
 #include "controls/folderentries.h"
+#include "controls/volumes.h"
 
 #include <QDir>
 #include <QFile>
@@ -72,7 +73,7 @@ FileListBox::FileListBox(QWidget *parent)
 {
     setUniformItemSizes(true);
     connect(this, &QListWidget::itemDoubleClicked, this, [this] { emit chosen(); });
-    m_path = QDir::toNativeSeparators(QDir::currentPath());
+    m_path = QDir::toNativeSeparators(Volumes::startFolder());
 }
 
 void FileListBox::setPath(const QString &folder)

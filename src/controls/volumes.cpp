@@ -33,6 +33,22 @@ QHash<QString, QString> &currentFolders()
     static QHash<QString, QString> folders;
     return folders;
 }
+
+QString &chosenStartFolder()
+{
+    static QString folder;
+    return folder;
+}
+}
+
+QString Volumes::startFolder()
+{
+    return chosenStartFolder().isEmpty() ? QDir::currentPath() : chosenStartFolder();
+}
+
+void Volumes::setStartFolder(const QString &folder)
+{
+    chosenStartFolder() = folder;
 }
 
 Volumes::Volume Volumes::of(const QString &path)
@@ -44,13 +60,13 @@ QList<Volumes::Volume> Volumes::list()
 {
     const std::shared_ptr<const MountTable> mounts = table();
     QList<Volume> volumes = mounts->offered();
-    // The working folder's volume is offered whatever its kind (while the
-    // working folder exists).
-    const Volume working = mounts->of(QDir::currentPath());
-    const auto at = std::lower_bound(volumes.begin(), volumes.end(), working,
+    // The start folder's volume is offered whatever its kind (while the
+    // folder exists).
+    const Volume start = mounts->of(startFolder());
+    const auto at = std::lower_bound(volumes.begin(), volumes.end(), start,
                                      [](const Volume &a, const Volume &b) { return a.root < b.root; });
-    if (!working.root.isEmpty() && (at == volumes.end() || at->root != working.root))
-        volumes.insert(at, working);
+    if (!start.root.isEmpty() && (at == volumes.end() || at->root != start.root))
+        volumes.insert(at, start);
     return volumes;
 }
 
@@ -63,8 +79,8 @@ QString Volumes::folderForDriveText(const QString &text)
         const auto remembered = currentFolders().constFind(volume.root);
         if (remembered != currentFolders().constEnd())
             return remembered.value();
-        return volume.root == mounts->of(QDir::currentPath()).root
-            ? QDir::toNativeSeparators(QDir::currentPath())
+        return volume.root == mounts->of(startFolder()).root
+            ? QDir::toNativeSeparators(startFolder())
             : volume.root;
     }
     return {};

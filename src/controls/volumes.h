@@ -5,8 +5,9 @@
 #include <QString>
 
 // The volumes the drive list offers, and the folder that is current on each:
-// the folder last opened on it in this process, at first the working folder
-// on the working folder's volume and the root on the others.
+// the folder last opened on it in this process, at first the start folder
+// on the start folder's volume and the root on the others. The lists start
+// in the start folder: the working folder, unless the program chose another.
 //
 // Every answer comes from one reading of the mount table, read again only
 // after a volume came or went: the drive list, a drive's folder and a
@@ -22,7 +23,7 @@ public:
     };
 
     // Mounted volumes that hold real file systems, sorted by mount point;
-    // the working folder's volume is always among them.
+    // the start folder's volume is always among them.
     static QList<Volume> list();
     // The volume that holds path; empty when path does not exist.
     static Volume of(const QString &path);
@@ -31,4 +32,7 @@ public:
     // text names no volume.
     static QString folderForDriveText(const QString &text);
     static void remember(const QString &folder);
+
+    static QString startFolder();
+    static void setStartFolder(const QString &folder);
 };

@@ -143,7 +143,7 @@ QString Form1::aboutMessage()
         QStringLiteral("araç çubuğuna koyun ve"),
         QStringLiteral("diğer programları rahatça çağırın"),
         QString(),
-        QStringLiteral("Hızlı © 2026 Hızlı geliştiricileri"),
+        QStringLiteral("Hızlı " HIZLI_VERSION " © 2026 Hızlı geliştiricileri"),
         QStringLiteral("GNU GPL 3 ya da sonraki sürümleriyle dağıtılır."),
     };
     QString message = lines[0];

@@ -154,12 +154,11 @@ int screenNumber()
 // The protocol's messages go to the root window in pieces of 20 bytes, the
 // first marked as a beginning, the text ended by a NUL. The window they name
 // only tells the receiver which pieces belong together.
+xcb_window_t rootOf(xcb_connection_t *connection);
+
 void send(xcb_connection_t *connection, const QByteArray &message)
 {
-    xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(connection));
-    for (int i = screenNumber(); i > 0 && screens.rem > 1; --i)
-        xcb_screen_next(&screens);
-    const xcb_window_t root = screens.data->root;
+    const xcb_window_t root = rootOf(connection);
     const xcb_window_t sender = xcb_generate_id(connection);
     const uint32_t overrideRedirect = 1;
     xcb_create_window(connection, XCB_COPY_FROM_PARENT, sender, root, -100, -100, 1, 1, 0,
@@ -181,6 +180,41 @@ void send(xcb_connection_t *connection, const QByteArray &message)
     xcb_destroy_window(connection, sender);
     // The launcher ends right after a start: the messages must be out first.
     xcb_flush(connection);
+}
+
+xcb_window_t rootOf(xcb_connection_t *connection)
+{
+    xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(connection));
+    for (int i = screenNumber(); i > 0 && screens.rem > 1; --i)
+        xcb_screen_next(&screens);
+    return screens.data->root;
+}
+
+// The X server's time now, from the notice of a property change on a window
+// of a connection of its own: Qt's connection keeps the time of the last
+// event it saw, which may be long past.
+xcb_timestamp_t serverTimeNow()
+{
+    xcb_connection_t *connection = xcb_connect(nullptr, nullptr);
+    xcb_timestamp_t time = XCB_CURRENT_TIME;
+    if (!xcb_connection_has_error(connection)) {
+        const xcb_window_t window = xcb_generate_id(connection);
+        const uint32_t events = XCB_EVENT_MASK_PROPERTY_CHANGE;
+        xcb_create_window(connection, XCB_COPY_FROM_PARENT, window, rootOf(connection), -1, -1, 1, 1, 0,
+                          XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK, &events);
+        xcb_change_property(connection, XCB_PROP_MODE_APPEND, window, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8, 0, nullptr);
+        xcb_flush(connection);
+        while (xcb_generic_event_t *event = xcb_wait_for_event(connection)) {
+            const bool notice = (event->response_type & 0x7f) == XCB_PROPERTY_NOTIFY;
+            if (notice)
+                time = reinterpret_cast<xcb_property_notify_event_t *>(event)->time;
+            std::free(event);
+            if (notice)
+                break;
+        }
+    }
+    xcb_disconnect(connection);
+    return time;
 }
 }
 
@@ -253,6 +287,38 @@ void Desktop::end(const Startup &startup)
     xcb_connection_t *connection = x11();
     if (connection && !startup.id.isEmpty())
         send(connection, "remove: ID=" + quoted(startup.id));
+}
+
+void Desktop::activate(QWidget *window, const QByteArray &startupId)
+{
+    xcb_connection_t *connection = x11();
+    if (window)
+        window->raise();
+    if (!connection) {
+        if (window)
+            window->activateWindow();
+        return;
+    }
+    if (window) {
+        const qsizetype at = startupId.lastIndexOf("_TIME");
+        bool known = false;
+        xcb_timestamp_t time = at >= 0 ? startupId.mid(at + 5).toUInt(&known) : 0;
+        if (!known)
+            time = serverTimeNow();
+        xcb_client_message_event_t event{};
+        event.response_type = XCB_CLIENT_MESSAGE;
+        event.format = 32;
+        event.window = xcb_window_t(window->winId());
+        event.type = atoms(connection, {"_NET_ACTIVE_WINDOW"}).front();
+        event.data.data32[0] = 1; // from an application
+        event.data.data32[1] = time;
+        xcb_send_event(connection, 0, rootOf(connection),
+                       XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                       reinterpret_cast<const char *>(&event));
+    }
+    if (!startupId.isEmpty())
+        send(connection, "remove: ID=" + quoted(startupId));
+    xcb_flush(connection);
 }
 
 std::vector<QByteArray> Desktop::environmentWith(const std::vector<QByteArray> &entries)

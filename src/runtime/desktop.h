@@ -45,4 +45,10 @@ public:
     // The launcher's environment for a started program: its own startup
     // entries, which belonged to the launcher's start, replaced by these.
     static std::vector<QByteArray> environmentWith(const std::vector<QByteArray> &entries);
+
+    // Gives window (when there is one) the focus at the request of another
+    // start of the program, and ends that start's startup notification. A
+    // window manager that guards against focus stealing weighs the request
+    // by its time: the click's, from the startup ID, or else the moment now.
+    static void activate(QWidget *window, const QByteArray &startupId);
 };

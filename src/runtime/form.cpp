@@ -186,6 +186,20 @@ void Form::unloadAll()
         delete liveForms().first();
 }
 
+QWidget *Form::raiseAll()
+{
+    QWidget *front = nullptr;
+    for (qsizetype i = liveForms().size() - 1; i >= 0; --i) {
+        if (liveForms().at(i)->isVisible()) {
+            front = liveForms().at(i);
+            front->raise();
+        }
+    }
+    if (QWidget *box = QApplication::activeModalWidget())
+        front = box;
+    return front;
+}
+
 Form *Form::active()
 {
     for (QWidget *window = QApplication::activeWindow(); window;) {

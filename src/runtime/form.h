@@ -42,6 +42,9 @@ public:
     // The window of the program that has the keyboard focus, or the one a
     // box or dialog that has it belongs to; null when none has it.
     static Form *active();
+    // Raises every shown window, the first one made (the launcher) last,
+    // and returns what should have the focus: an open box, else that window.
+    static QWidget *raiseAll();
 
     // Where a window whose client area is asked for at client, with a frame
     // of the given margins, goes on a screen whose free area is area: there

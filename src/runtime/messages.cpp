@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "runtime/messages.h"
 
+#include "runtime/datafolder.h"
 #include "runtime/runtimeerror.h"
 
 #include <QList>
@@ -90,15 +91,39 @@ QByteArray Messages::noDisplay()
         .toLocal8Bit();
 }
 
+QByteArray Messages::usage()
+{
+    QString text = QStringLiteral(
+        "Kullanım: hizli [--desktop | --help | --version]\n\n"
+        "Hızlı, dokuz programınızı küçük bir pencerenin menüsünden başlatır. Listesini\n"
+        "(data.txt) başlatıldığı klasörde okur ve oraya kaydeder: başka bir listeyi\n"
+        "kullanmak için Hızlı'yı o listenin klasöründen başlatın.\n\n"
+        "  --desktop   masaüstü menüsünün başlattığı gibi: liste\n"
+        "              %1 klasöründe tutulur (ilk başlatmada\n"
+        "              örnek liste oraya kopyalanır); programlar ve program seçici\n"
+        "              ev klasörünüzde açılır\n"
+        "  --help      bu yardımı gösterir\n"
+        "  --version   sürümü gösterir\n\n").arg(DataFolder::path());
+    if (!DataFolder::exampleList().isEmpty())
+        text += QStringLiteral("Örnek liste: %1\n").arg(DataFolder::exampleList());
+    text += QStringLiteral("Klavyeyle kullanım ve ayrıntılar: man hizli\n");
+    return text.toLocal8Bit();
+}
+
 QString Messages::text(const RuntimeError &error)
 {
     const QString &subject = error.subject();
     switch (error.kind()) {
-    case Kind::FileNotFound:
-        return QStringLiteral("\"%1\" dosyası \"%2\" klasöründe bulunamadı.\n\n"
-                              "Hızlı bu dosyayı başlatıldığı klasörde arar. Dosyayı bu klasöre koyun "
-                              "ya da Hızlı'yı dosyanın bulunduğu klasörden başlatın.")
-            .arg(subject, error.folder());
+    case Kind::FileNotFound: {
+        QString text = QStringLiteral("\"%1\" dosyası \"%2\" klasöründe bulunamadı.\n\n"
+                                      "Hızlı bu dosyayı başlatıldığı klasörde arar. Dosyayı bu klasöre koyun "
+                                      "ya da Hızlı'yı dosyanın bulunduğu klasörden başlatın.")
+                           .arg(subject, error.folder());
+        if (!DataFolder::exampleList().isEmpty())
+            text += QStringLiteral(" Örnek bir liste: \"%1\".").arg(DataFolder::exampleList());
+        return text + QStringLiteral(" Masaüstü menüsünden başlatılan Hızlı listesini \"%1\" klasöründe tutar.")
+                          .arg(DataFolder::path());
+    }
     case Kind::FileNotOpened:
         return QStringLiteral("\"%1\" dosyası \"%2\" klasöründe açılamadı: %3.\n\n"
                               "Bu adın okunabilir bir dosya olduğunu denetleyin.")
@@ -173,6 +198,11 @@ QString Messages::text(const RuntimeError &error)
         return QStringLiteral("\"%1\" klasörü okunamadı: %2.\n\n"
                               "Sürücünün takılı ve erişilebilir olduğunu denetleyip yeniden deneyin "
                               "ya da başka bir klasör seçin.")
+            .arg(subject, reason(error));
+    case Kind::FolderNotMade:
+        return QStringLiteral("Hızlı listesinin klasörü \"%1\" açılamadı: %2.\n\n"
+                              "Bu klasörü oluşturup kendinize yazma izni verin ya da Hızlı'yı "
+                              "listenizin bulunduğu klasörden başlatın.")
             .arg(subject, reason(error));
     }
     return {};

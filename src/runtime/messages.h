@@ -21,6 +21,8 @@ public:
 
     // The one line on standard error when there is no display to open.
     static QByteArray noDisplay();
+    // What hizli --help prints.
+    static QByteArray usage();
 
     // A character as the user can find it in a box: the character itself
     // and its code point, or the words for a line break.

@@ -116,12 +116,23 @@ ProcessStarter::Command ProcessStarter::resolve(const QString &commandLine)
     return command;
 }
 
+QByteArray &ProcessStarter::startFolder()
+{
+    static QByteArray folder;
+    return folder;
+}
+
+void ProcessStarter::setStartFolder(const QString &folder)
+{
+    startFolder() = QFile::encodeName(folder);
+}
+
 // posix_spawn rather than QProcess::startDetached: the launcher ends right
 // after a start, so the double fork that detaching needs only costs time
 // (copying a Qt process's page tables twice), and spawning through vfork
 // keeps a click on a launch item quick. The child gets a session of its own,
-// the working folder as the launcher was given it, and default signal
-// handling. An exec that fails is returned by the call itself.
+// the start folder, and default signal handling. An exec that fails is
+// returned by the call itself.
 bool ProcessStarter::spawn(const Command &command, std::vector<QByteArray> environment)
 {
     QList<QByteArray> words{QFile::encodeName(command.program)};
@@ -146,8 +157,13 @@ bool ProcessStarter::spawn(const Command &command, std::vector<QByteArray> envir
     posix_spawnattr_setsigdefault(&attributes, &all);
     posix_spawnattr_setflags(&attributes,
                              POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (!startFolder().isEmpty())
+        posix_spawn_file_actions_addchdir_np(&actions, startFolder().constData());
     pid_t pid = 0;
-    const int result = posix_spawn(&pid, argv.front(), nullptr, &attributes, argv.data(), envp.data());
+    const int result = posix_spawn(&pid, argv.front(), &actions, &attributes, argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attributes);
     if (result != 0)
         return false;

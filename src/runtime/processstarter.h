@@ -24,14 +24,19 @@ public:
 
     static Command resolve(const QString &commandLine);
 
-    // Starts the program in a session of its own, in the working folder and
+    // Starts the program in a session of its own, in the start folder and
     // with the environment the launcher was given, where its startup
     // notification takes the place of the launcher's own; it lives on when
     // the launcher ends. Raises a RuntimeError naming the command line when
     // it cannot be started.
     static void start(const QString &commandLine);
 
+    // Where programs start: the working folder unless set. The command line
+    // itself is still read against the working folder.
+    static void setStartFolder(const QString &folder);
+
 private:
     static QString executable(const QByteArray &candidate);
     static bool spawn(const Command &command, std::vector<QByteArray> environment);
+    static QByteArray &startFolder();
 };

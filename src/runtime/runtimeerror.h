@@ -28,6 +28,7 @@ public:
         ChoiceNotStorable, // subject: the chosen file's path; character
         StartFailed,     // subject: command line
         FolderNotRead,   // subject: folder; error: ENOENT or EACCES
+        FolderNotMade,   // subject: the list's folder; error: errno
     };
 
     // What stands where a regular file was expected.
