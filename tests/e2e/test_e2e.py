@@ -1,9 +1,11 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
-"""The built program on a real X server, seen and driven through the
-accessibility bus as a screen reader sees and drives it. Run under xvfb-run
-and dbus-run-session: python3 test_e2e.py PATH/TO/hizli"""
+"""The built program on a real X server with a window manager (openbox),
+seen and driven through the accessibility bus as a screen reader sees and
+drives it, and through the keyboard. Run under xvfb-run and
+dbus-run-session: python3 test_e2e.py PATH/TO/hizli"""
 import os
 import re
+import shutil
 import subprocess
 import sys
 import tempfile
@@ -94,48 +96,102 @@ def startup_messages(x):
     return [text.split(b"\0")[0].decode() for text in texts]
 
 
-def x_states(pid):
-    """The _NET_WM_STATE names of each mapped window of a process, by title."""
+def x_windows(pid):
+    """Each mapped window of a process that the window manager manages, by
+    title: its _NET_WM_STATE names and its frame's place on the screen."""
     x = xdisplay.Display()
     atom, found = x.intern_atom, {}
-    for window in x.screen(SCREEN).root.query_tree().children:
+    root = x.screen(SCREEN).root
+    clients = root.get_full_property(atom("_NET_CLIENT_LIST"), Xatom.WINDOW)
+    for window in (x.create_resource_object("window", w) for w in (clients.value if clients else [])):
         owner = window.get_full_property(atom("_NET_WM_PID"), Xatom.CARDINAL)
         if owner and owner.value[0] == pid and window.get_attributes().map_state == X.IsViewable:
             title = window.get_full_property(atom("_NET_WM_NAME"), atom("UTF8_STRING")).value.decode()
             states = window.get_full_property(atom("_NET_WM_STATE"), Xatom.ATOM)
-            found[title] = {x.get_atom_name(state) for state in (states.value if states else [])}
+            left, right, top, bottom = window.get_full_property(atom("_NET_FRAME_EXTENTS"), Xatom.CARDINAL).value
+            geometry, at = window.get_geometry(), window.translate_coords(root, 0, 0)
+            frame = (-at.x - left, -at.y - top, -at.x + geometry.width + right, -at.y + geometry.height + bottom)
+            found[title] = ({x.get_atom_name(state) for state in (states.value if states else [])}, frame)
     x.close()
     return found
 
 
+def active_title():
+    """The title of the window that has the keyboard focus, as the window manager says."""
+    x = xdisplay.Display()
+    active = x.screen(SCREEN).root.get_full_property(x.intern_atom("_NET_ACTIVE_WINDOW"), Xatom.WINDOW)
+    title = None
+    if active and active.value[0]:
+        name = x.create_resource_object("window", active.value[0]).get_full_property(
+            x.intern_atom("_NET_WM_NAME"), x.intern_atom("UTF8_STRING"))
+        title = name.value.decode() if name else ""
+    x.close()
+    return title
+
+
+def keys(*names):
+    subprocess.run(["xdotool", "key", "--delay", "150", *names], check=True)
+
+
+def focus_window():
+    """A window of the test's own, mapped and given the focus, as another program would be."""
+    x = xdisplay.Display()
+    window = x.screen(SCREEN).root.create_window(300, 300, 200, 100, 0, x.screen(SCREEN).root_depth)
+    window.set_wm_name("e2e")
+    window.change_property(x.intern_atom("_NET_WM_NAME"), x.intern_atom("UTF8_STRING"), 8, b"e2e")
+    window.map()
+    x.sync()
+    wait(lambda: active_title() == "e2e", "the test's own window to take the focus")
+    return x
+
+
+def list_bytes(records):
+    return b"".join(b'"%s","%s"\r\n' % (c.encode("cp1254"), p.encode()) for c, p in records)
+
+
 class Hizli(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        os.environ["DISPLAY"] = f"{os.environ['DISPLAY'].split('.')[0]}.{SCREEN}"
+        cls.wm = subprocess.Popen(["openbox"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        x = xdisplay.Display()
+        wait(lambda: x.screen(SCREEN).root.get_full_property(x.intern_atom("_NET_SUPPORTING_WM_CHECK"),
+                                                             Xatom.WINDOW), "openbox")
+        x.close()
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.wm.terminate()
+        cls.wm.wait()
+
     def setUp(self):
         self.folder = tempfile.mkdtemp(prefix="hizli-e2e-")
         self.program = os.path.join(self.folder, "prog-A")
         with open(self.program, "w") as script:
-            script.write(f'#!/bin/sh\nprintf "%s|" "$DESKTOP_STARTUP_ID" "$DISPLAY" "${{XDG_ACTIVATION_TOKEN-none}}" "$@"'
+            script.write('#!/bin/sh\nprintf "%s|" "$DESKTOP_STARTUP_ID" "$DISPLAY" "${XDG_ACTIVATION_TOKEN-none}" "$PWD" "$@"'
                          f' > "{self.folder}/started.txt"\n')
         os.chmod(self.program, 0o755)
         self.process = None
+        # Startup entries of the launcher's own start, which no started program may inherit.
+        self.env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_QPA_PLATFORM="xcb",
+                        DESKTOP_STARTUP_ID="old", XDG_ACTIVATION_TOKEN="old", XDG_RUNTIME_DIR=self.folder)
+        self.env.pop("WAYLAND_DISPLAY", None)
 
     def tearDown(self):
         if self.process and self.process.poll() is None:
             self.process.kill()
             self.process.wait()
+        shutil.rmtree(self.folder, ignore_errors=True)
 
-    def start(self, records):
+    def start(self, records, *args, **env):
         if records:
             with open(os.path.join(self.folder, "data.txt"), "wb") as data:
-                data.write(b"".join(b'"%s","%s"\r\n' % (c.encode("cp1254"), p.encode()) for c, p in records))
+                data.write(list_bytes(records))
         # The registry must be up before the program looks for it, or the
         # program never shows on the bus.
         desktop = pyatspi.Registry.getDesktop(0)
         desktop.set_cache_mask(Atspi.Cache.NONE)
-        # Startup entries of the launcher's own start, which no started program may inherit.
-        env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_QPA_PLATFORM="xcb",
-                   DISPLAY=f"{os.environ['DISPLAY']}.{SCREEN}", DESKTOP_STARTUP_ID="old", XDG_ACTIVATION_TOKEN="old")
-        env.pop("WAYLAND_DISPLAY", None)
-        self.process = subprocess.Popen([HIZLI], cwd=self.folder, env=env)
+        self.process = subprocess.Popen([*args] or [HIZLI], cwd=self.folder, env={**self.env, **env})
         self.app = wait(lambda: next((a for a in (desktop.getChildAtIndex(i) for i in range(desktop.childCount))
                                       if a and a.get_process_id() == self.process.pid), None), "the program")
         self.app.set_cache_mask(Atspi.Cache.NONE)
@@ -149,8 +205,8 @@ class Hizli(unittest.TestCase):
         for how in ("accessibility", "mouse", "keys"):
             with self.subTest(how):
                 self.start([(f"Öğe {k}", f"{self.program} {k} iki") for k in range(1, 10)])
-                launcher = wait(lambda: x_states(self.process.pid).get("Hızlı"), "the launcher mapped")
-                self.assertEqual(launcher, {"_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER"})
+                launcher = wait(lambda: x_windows(self.process.pid).get("Hızlı"), "the launcher mapped")[0]
+                self.assertLessEqual({"_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER"}, launcher)
                 item = self.one("menu item", "Öğe 2")
                 listener = xdisplay.Display()
                 listener.screen(SCREEN).root.change_attributes(event_mask=X.PropertyChangeMask)
@@ -175,20 +231,25 @@ class Hizli(unittest.TestCase):
                 started = wait(lambda: os.path.exists(path) and Path(path).read_text(), "the program")
                 os.remove(path)
                 # Only plain characters of the name go into the ID; the environment is passed on.
-                found = re.fullmatch(rf"(hizli-{self.process.pid}-[^|]+-prog_A-1(_TIME(\d+))?)\|{re.escape(os.environ['DISPLAY'])}\.{SCREEN}\|none\|2\|iki\|", started)
+                found = re.fullmatch(rf"(hizli-{self.process.pid}-[^|]+-prog_A-1(_TIME(\d+))?)\|{re.escape(os.environ['DISPLAY'])}\|none\|{re.escape(self.folder)}\|2\|iki\|", started)
                 self.assertTrue(found, started)
                 self.assertTrue(before <= int(found[3]) <= after if how != "accessibility" else not found[2], started)
                 self.assertEqual(startup_messages(listener), [f'new: ID="{found[1]}" NAME="prog-A" BIN="prog-A" SCREEN={SCREEN}'
                                                               + (f" TIMESTAMP={found[3]}" if found[2] else "")])
                 listener.close()
 
-    def test_without_a_display_one_line_and_status_1(self):
-        for display in [{}, {"DISPLAY": ":4242"}, {"DISPLAY": ":4242", "WAYLAND_DISPLAY": "/nowhere"}]:
-            with self.subTest(display):
+    def test_without_a_display(self):
+        # One line and status 1, but help and the version need no display.
+        for display, args, status, out, err in [
+                ({}, [], 1, "", "hizli: .*ekran.*\n"), ({"DISPLAY": ":4242"}, [], 1, "", "hizli: .*ekran.*\n"),
+                ({"DISPLAY": ":4242", "WAYLAND_DISPLAY": "/nowhere"}, [], 1, "", "hizli: .*ekran.*\n"),
+                ({}, ["--help"], 0, "Kullanım: hizli .*--desktop.*man hizli\n", ""), ({}, ["--version"], 0, "hizli 1[.][0-9.]+\n", "")]:
+            with self.subTest(display=display, args=args):
                 env = {"PATH": os.environ["PATH"], **display}
-                done = subprocess.run([HIZLI], cwd=self.folder, env=env, capture_output=True, text=True, timeout=20)
-                self.assertEqual((done.returncode, done.stdout, done.stderr.count("\n")), (1, "", 1), done.stderr)
-                self.assertTrue(done.stderr.startswith("hizli: ") and "ekran" in done.stderr, done.stderr)
+                done = subprocess.run([HIZLI, *args], cwd=self.folder, env=env, capture_output=True, text=True, timeout=20)
+                self.assertEqual(done.returncode, status, done.stderr)
+                self.assertRegex(done.stdout, re.compile(f"^{out}$" if out else "^$", re.S))
+                self.assertRegex(done.stderr, re.compile(f"^{err}$" if err else "^$", re.S))
 
     def test_missing_list_is_a_message_and_status_1(self):
         self.start(None)
@@ -202,7 +263,7 @@ class Hizli(unittest.TestCase):
         self.start([(f"c{k}", f"p{k}") for k in range(1, 10)])
         press(self.one("menu item", "Ayarlar"))
         self.one("frame", "Ayarlar")
-        self.assertNotIn("_NET_WM_STATE_SKIP_TASKBAR", x_states(self.process.pid)["Ayarlar"])
+        self.assertNotIn("_NET_WM_STATE_SKIP_TASKBAR", wait(lambda: x_windows(self.process.pid).get("Ayarlar"), "Ayarlar")[0])
         press(wait(lambda: find(self.app, "push button", "Gözat", starts=True)[2:3], "Gözat")[0])
         picker = self.one("frame", "Kısayol oluştur")
         files = wait(lambda: [v for v in find(picker, "list") if find(v, "list item", "prog-A")], "the file list")[0]
@@ -220,6 +281,97 @@ class Hizli(unittest.TestCase):
         expected = [(f"c{k}", f"p{k}") for k in range(1, 10)]
         expected[2] = ("prog-A", self.program)
         self.assertEqual(saved, b"".join(b'"%s","%s"\r\n' % (c.encode(), p.encode()) for c, p in expected))
+
+
+    def focused(self, title, role=None, name=None):
+        wait(lambda: active_title() == title, f"the focus on {title}")
+        if role:
+            wait(lambda: any(n.getState().contains(pyatspi.STATE_FOCUSED) for n in find(self.app, role, name)),
+                 f"the focus on {name}")
+
+    def test_focus_comes_back(self):
+        """Whatever closes or hides, the window the user came from gets the keyboard focus."""
+        self.start([(f"c{k}", f"p{k}") for k in range(1, 10)])
+        self.focused("Hızlı", "push button", "Kapat")
+        ayarlar, browse2 = "F10 End Left Return", "Tab " + "shift+Tab " * 9 + "space"  # first box to row 2's "Gözat"
+        # Each row: keys, then the window (and control) that must have the focus.
+        for what, steps in [
+                ("About, Tamam", [("F10 End Return", "Hakkında"), ("Return", "Hızlı", "push button", "Kapat")]),
+                ("settings, Escape", [(ayarlar, "Ayarlar"), ("Escape", "Hızlı", "push button", "Kapat")]),
+                ("settings closed by the window manager", [(ayarlar, "Ayarlar"), ("alt+F4", "Hızlı")]),
+                ("picker, Escape", [(ayarlar, "Ayarlar", "text", "Başlık, 1. satır"), (browse2, "Kısayol oluştur"),
+                                    ("Escape", "Ayarlar", "push button", "Gözat, 2. satır")]),
+                ("picker closed by the window manager", [("space", "Kısayol oluştur"), ("alt+F4", "Ayarlar")]),
+                ("picker, Enter on a program", [("space", "Kısayol oluştur"),  # the file list, after the drive list, holds prog-A
+                                                ("Tab Return", "Ayarlar", "text", "Başlık, 2. satır")]),
+                ("a box of the settings window", [("quotedbl", "Ayarlar"), ("save", "Hızlı", "push button", "Tamam"),
+                                                  ("Return", "Ayarlar", "text", "Başlık, 2. satır")])]:
+            with self.subTest(what):
+                for typed, *focus in steps:
+                    if typed == "save":
+                        self.one("push button", "Kaydet ve çık").queryComponent().grabFocus()
+                        typed = "space"
+                    keys(*typed.split())
+                    self.focused(*focus)
+        self.assertEqual(self.process.poll(), None)
+
+    def test_second_start_brings_back_the_first(self):
+        self.start([(f"c{k}", f"p{k}") for k in range(1, 10)])
+        self.focused("Hızlı")
+        other = focus_window()
+        listener = xdisplay.Display()
+        listener.screen(SCREEN).root.change_attributes(event_mask=X.PropertyChangeMask)
+        listener.sync()
+        startup = f"e2e-second_TIME{x_server_time()}"
+        begun = time.monotonic()
+        done = subprocess.run([HIZLI], cwd=self.folder, env={**self.env, "DESKTOP_STARTUP_ID": startup}, timeout=10)
+        self.assertEqual(done.returncode, 0)
+        self.assertLess(time.monotonic() - begun, 2)
+        self.focused("Hızlı", "push button", "Kapat")
+        self.assertEqual(wait(lambda: startup_messages(listener), "the startup message"), [f'remove: ID="{startup}"'])
+        listener.close()
+        other.close()
+        # Another folder, another list: a launcher of its own.
+        elsewhere = os.path.join(self.folder, "iş")
+        os.mkdir(elsewhere)
+        shutil.copy(os.path.join(self.folder, "data.txt"), elsewhere)
+        second = subprocess.Popen([HIZLI], cwd=elsewhere, env=self.env)
+        wait(lambda: x_windows(second.pid).get("Hızlı"), "a second launcher")
+        second.kill()
+        second.wait()
+
+    def test_desktop_entry_start(self):
+        """hizli --desktop, as the menu entry starts it, from a tree where the example list is installed."""
+        prefix = Path(self.folder, "usr")
+        (prefix / "bin").mkdir(parents=True)
+        (prefix / "share/hizli").mkdir(parents=True)
+        shutil.copy(HIZLI, prefix / "bin/hizli")
+        example = list_bytes([(f"Ö{k}", f"{self.program} {k}") for k in range(1, 10)])
+        (prefix / "share/hizli/data.txt").write_bytes(example)
+        home = Path(self.folder, "ev")
+        home.mkdir()
+        self.start(None, str(prefix / "bin/hizli"), "--desktop", HOME=str(home), XDG_DATA_HOME="")
+        press(self.one("menu item", "Ö1"))
+        self.assertEqual(self.process.wait(10), 0)
+        self.assertEqual((home / ".local/share/hizli/data.txt").read_bytes(), example)
+        self.assertEqual((home / ".local/share/hizli").stat().st_mode & 0o777, 0o700)
+        started = wait(lambda: Path(self.folder, "started.txt").exists() and Path(self.folder, "started.txt").read_text(), "the program")
+        self.assertEqual(started.split("|")[3], str(home))
+        # A data folder that cannot be made is a message that names it, and status 1.
+        Path(self.folder, "dosya").write_text("")
+        self.start(None, HIZLI, "--desktop", XDG_DATA_HOME=f"{self.folder}/dosya")
+        box = wait(lambda: (find(self.app, "alert", "Hızlı") + find(self.app, "dialog", "Hızlı") or [None])[0], "the box")
+        self.assertTrue(any(f"{self.folder}/dosya/hizli" in (label.name or "") for label in find(box, "label")))
+        press(self.one("push button", "Tamam"))
+        self.assertEqual(self.process.wait(10), 1)
+
+    def test_whole_on_the_screen_at_scale_2(self):
+        self.start([(f"c{k}", f"p{k}") for k in range(1, 10)], QT_SCALE_FACTOR="2")
+        x = xdisplay.Display()
+        width, height = x.screen(SCREEN).width_in_pixels, x.screen(SCREEN).height_in_pixels
+        x.close()
+        frame = wait(lambda: x_windows(self.process.pid).get("Hızlı"), "the launcher mapped")[1]
+        self.assertTrue(0 <= frame[0] and 0 <= frame[1] and frame[2] <= width and frame[3] <= height, frame)
 
 
 if __name__ == "__main__":
