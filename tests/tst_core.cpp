@@ -310,6 +310,8 @@ private slots:
             << "Program başlatılamadı: bu kısayolun yolu boş.\n\nAyarlar penceresinde bu kısayola bir program seçin.";
         QTest::newRow("command line") << RuntimeError(Kind::StartFailed, "nothing -x")
             << "Program başlatılamadı:\nnothing -x\n\nBu komut satırı çalıştırılabilir bir program adıyla başlamıyor ya da program çalıştırılamadı (\"@\" klasöründen başlatıldı). Ayarlar penceresinde bu kısayolun yolunu düzeltin.";
+        QTest::newRow("program gone") << RuntimeError(Kind::ProgramMissing, "/d/My Tool/run")
+            << "Program başlatılamadı: \"/d/My Tool/run\" yok ya da çalıştırılabilir bir program değil.\n\nProgram kaldırılmış, taşınmış ya da bulunduğu sürücü çıkarılmış olabilir. Ayarlar penceresinde bu kısayolun yolunu düzeltin.";
         QTest::newRow("missing folder") << RuntimeError(Kind::FolderNotRead, "/media/x").withErrno(ENOENT)
             << "\"/media/x\" klasörü okunamadı: böyle bir klasör yok.\n\nSürücünün takılı ve erişilebilir olduğunu denetleyip yeniden deneyin ya da başka bir klasör seçin.";
         QTest::newRow("closed folder") << RuntimeError(Kind::FolderNotRead, ".").withErrno(EACCES)
@@ -345,25 +347,31 @@ private slots:
         QTest::addColumn<QString>("line");
         QTest::addColumn<QString>("program");
         QTest::addColumn<QStringList>("arguments");
-        QTest::newRow("folder with blanks, arguments") << "@/my tools/run me  -x  y" << "@/my tools/run me" << QStringList{"-x", "y"};
-        QTest::newRow("longest run of words wins") << "@/a b c" << "@/a b" << QStringList{"c"};
-        QTest::newRow("tabs separate words") << "@/a\tb" << "@/a" << QStringList{"b"};
-        QTest::newRow("bare name never from the working folder") << "a x" << "" << QStringList{};
-        QTest::newRow("leading blanks skipped") << "  @/a  x" << "@/a" << QStringList{"x"};
-        QTest::newRow("relative path") << "./a --x" << "@/a" << QStringList{"--x"};
-        QTest::newRow("bare name on PATH") << "sh -c true" << "/usr/bin/sh" << QStringList{"-c", "true"};
-        QTest::newRow("one-letter name on PATH") << "[ 1 = 1 ]" << "/usr/bin/[" << QStringList{"1", "=", "1", "]"};
-        QTest::newRow("quotation marks group words") << "\"@/my tools/run me\" \"a b\"" << "@/my tools/run me" << QStringList{"a b"};
-        QTest::newRow("document is no program") << "@/doc.txt" << "" << QStringList{};
-        QTest::newRow("missing program") << "@/nothing here" << "" << QStringList{};
-        QTest::newRow("blanks only") << "   " << "" << QStringList{};
+        QTest::addColumn<QString>("missing");
+        QTest::newRow("folder with blanks, arguments") << "@/my tools/run me  -x  y" << "@/my tools/run me" << QStringList{"-x", "y"} << "";
+        QTest::newRow("longest run of words wins") << "@/a b c" << "@/a b" << QStringList{"c"} << "";
+        QTest::newRow("tabs separate words") << "@/a\tb" << "@/a" << QStringList{"b"} << "";
+        QTest::newRow("bare name never from the working folder") << "a x" << "" << QStringList{} << "";
+        QTest::newRow("leading blanks skipped") << "  @/a  x" << "@/a" << QStringList{"x"} << "";
+        QTest::newRow("relative path") << "./a --x" << "@/a" << QStringList{"--x"} << "";
+        QTest::newRow("bare name on PATH") << "sh -c true" << "/usr/bin/sh" << QStringList{"-c", "true"} << "";
+        QTest::newRow("one-letter name on PATH") << "[ 1 = 1 ]" << "/usr/bin/[" << QStringList{"1", "=", "1", "]"} << "";
+        QTest::newRow("quotation marks group words") << "\"@/my tools/run me\" \"a b\"" << "@/my tools/run me" << QStringList{"a b"} << "";
+        QTest::newRow("document is no program") << "@/doc.txt" << "" << QStringList{} << "";
+        QTest::newRow("missing program") << "@/nothing here" << "" << QStringList{} << "";
+        QTest::newRow("blanks only") << "   " << "" << QStringList{} << "";
+        // The program in "a c" is gone; "a" is not started with the rest as arguments.
+        QTest::newRow("a removed program's prefix") << "@/a c/run x" << "" << QStringList{} << "@/a c/run";
+        QTest::newRow("a folder in a program's place") << "@/a c" << "" << QStringList{} << "@/a c";
     }
     void resolves()
     {
         QFETCH(QString, line);
         QFETCH(QString, program);
         QFETCH(QStringList, arguments);
+        QFETCH(QString, missing);
         QDir().mkdir("my tools");
+        QDir().mkdir("a c");
         writeProgram("a");
         writeProgram("a b");
         writeProgram("my tools/run me");
@@ -371,6 +379,7 @@ private slots:
         const ProcessStarter::Command command = ProcessStarter::resolve(line.replace("@", QDir::currentPath()));
         QCOMPARE(command.program, program.replace("@", QDir::currentPath()));
         QCOMPARE(command.arguments, arguments);
+        QCOMPARE(command.missing, missing.replace("@", QDir::currentPath()));
     }
 
     void starts()
@@ -381,6 +390,9 @@ private slots:
         const RuntimeError e = raised([] { ProcessStarter::start("./missing x"); });
         QCOMPARE(e.kind(), Kind::StartFailed);
         QCOMPARE(e.subject(), QString("./missing x"));
+        QDir().mkdir("prog x");
+        const RuntimeError gone = raised([] { ProcessStarter::start("./prog x/gone"); });
+        QCOMPARE(std::pair(gone.kind(), gone.subject()), std::pair(Kind::ProgramMissing, QString("./prog x/gone")));
     }
 
     void longLinesShownShortened()

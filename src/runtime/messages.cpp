@@ -199,6 +199,11 @@ QString Messages::text(const RuntimeError &error)
                               "Sürücünün takılı ve erişilebilir olduğunu denetleyip yeniden deneyin "
                               "ya da başka bir klasör seçin.")
             .arg(subject, reason(error));
+    case Kind::ProgramMissing:
+        return QStringLiteral("Program başlatılamadı: \"%1\" yok ya da çalıştırılabilir bir program "
+                              "değil.\n\nProgram kaldırılmış, taşınmış ya da bulunduğu sürücü çıkarılmış "
+                              "olabilir. Ayarlar penceresinde bu kısayolun yolunu düzeltin.")
+            .arg(subject);
     case Kind::FolderNotMade:
         return QStringLiteral("Hızlı listesinin klasörü \"%1\" açılamadı: %2.\n\n"
                               "Bu klasörü oluşturup kendinize yazma izni verin ya da Hızlı'yı "

@@ -52,6 +52,13 @@ bool couldBePath(const QByteArray &path)
     }
     return true;
 }
+
+
+bool isFolder(const QByteArray &path)
+{
+    struct stat st;
+    return ::stat(path.constData(), &st) == 0 && S_ISDIR(st.st_mode);
+}
 }
 
 // A name without a slash is looked for on PATH only, as a shell does, never
@@ -98,10 +105,28 @@ ProcessStarter::Command ProcessStarter::resolve(const QString &commandLine)
     }
     if (line.size() < PATH_MAX)
         ends << head.size();
+    // The shortest run so far that names no program but leads into a
+    // folder that exists: the folder itself, or one before its last slash.
+    QByteArray intoFolder;
+    qsizetype folderEnd = 0;
     for (qsizetype n = ends.size() - 1; n >= 0; --n) {
-        const QString program = executable(head.left(ends.at(n)));
-        if (program.isEmpty())
+        const QByteArray run = head.left(ends.at(n));
+        const QString program = executable(run);
+        if (program.isEmpty()) {
+            const qsizetype slash = run.lastIndexOf('/');
+            if (couldBePath(run) && isFolder(run)) {
+                intoFolder = run;
+                folderEnd = run.size();
+            } else if (couldBePath(run) && slash > 0 && isFolder(run.left(slash))) {
+                intoFolder = run;
+                folderEnd = slash;
+            }
             continue;
+        }
+        if (!intoFolder.isEmpty() && folderEnd > run.size()) {
+            command.missing = QFile::decodeName(intoFolder);
+            return command;
+        }
         command.program = program;
         if (line.size() < PATH_MAX && n == ends.size() - 1)
             return command;
@@ -177,6 +202,8 @@ bool ProcessStarter::spawn(const Command &command, std::vector<QByteArray> envir
 void ProcessStarter::start(const QString &commandLine)
 {
     const Command command = resolve(commandLine);
+    if (!command.missing.isEmpty())
+        throw RuntimeError(RuntimeError::Kind::ProgramMissing, command.missing);
     if (!command.program.isEmpty()) {
         // Begun before the program can map a window, ended again if it never will.
         const Desktop::Startup startup = Desktop::begin(command.program);

@@ -20,6 +20,10 @@ public:
     {
         QString program; // absolute path of the executable; empty if none found
         QStringList arguments;
+        // A longer run of words that leads into a folder that exists but
+        // names no program there: the program the line means is missing,
+        // and a shorter run that happens to name a file is not started.
+        QString missing;
     };
 
     static Command resolve(const QString &commandLine);

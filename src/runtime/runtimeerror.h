@@ -29,6 +29,7 @@ public:
         StartFailed,     // subject: command line
         FolderNotRead,   // subject: folder; error: ENOENT or EACCES
         FolderNotMade,   // subject: the list's folder; error: errno
+        ProgramMissing,  // subject: the program a command line names
     };
 
     // What stands where a regular file was expected.
