@@ -9,8 +9,11 @@
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
+#include <fcntl.h>
 #include <sched.h>
+#include <sys/stat.h>
 #include <sys/mount.h>
+#include <unistd.h>
 class ControlsTest : public QObject
 {
     Q_OBJECT
@@ -93,6 +96,24 @@ private slots:
                          .arg(folders.item(i)->data(Qt::AccessibleTextRole).toString());
         QCOMPARE(shown, expected);
         QCOMPARE(folders.currentItem()->text(), open.isEmpty() ? chain.last() : open.section('/', -1));
+    }
+
+    // A folder whose name is not UTF-8 opens by Enter, and its programs are listed.
+    void folderNamedInOtherBytes()
+    {
+        QTemporaryDir dir;
+        const QByteArray odd = QFile::encodeName(dir.path()) + "/\xff\xfe";
+        QCOMPARE(::mkdir(odd.constData(), 0700), 0);
+        ::close(::open(odd + "/kur", O_CREAT | O_WRONLY, 0700));
+        DirListBox folders;
+        QVERIFY(folders.setPath(dir.path()));
+        folders.setCurrentRow(folders.count() - 1);
+        QTest::keyClick(&folders, Qt::Key_Return);
+        QCOMPARE(folders.nativePath(), odd);
+        FileListBox files;
+        files.setPattern("*.EXE");
+        files.setPath(folders.nativePath());
+        QCOMPARE(files.count(), 1);
     }
 
     // Lines of /proc/self/mountinfo, "@" standing for a folder that exists.

@@ -10,9 +10,29 @@
 #include <QKeyEvent>
 
 #include <cerrno>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 constexpr int pathRole = Qt::UserRole;
+
+// Absolute, without "." or "..", without a separator at the end but at the
+// root: worked out on the bytes, which keep any folder name as it is.
+QByteArray cleaned(QByteArray path)
+{
+    if (!path.startsWith('/'))
+        path = QFile::encodeName(QDir::currentPath()) + '/' + path;
+    QList<QByteArray> parts;
+    for (const QByteArray &part : path.split('/')) {
+        if (part == "..") {
+            if (!parts.isEmpty())
+                parts.removeLast();
+        } else if (!part.isEmpty() && part != ".") {
+            parts.append(part);
+        }
+    }
+    return '/' + parts.join('/');
+}
 }
 
 DirListBox::DirListBox(QWidget *parent)
@@ -24,22 +44,28 @@ DirListBox::DirListBox(QWidget *parent)
     const int icon = style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, this);
     setIconSize(QSize(icon, icon));
     connect(this, &QListWidget::itemDoubleClicked, this, &DirListBox::openItem);
-    m_path = QDir::toNativeSeparators(Volumes::startFolder());
+    m_path = cleaned(QFile::encodeName(Volumes::startFolder()));
     fill();
+}
+
+QString DirListBox::path() const
+{
+    return QFile::decodeName(m_path);
 }
 
 bool DirListBox::setPath(const QString &text)
 {
-    const QString volumeFolder = Volumes::folderForDriveText(text);
-    return open(volumeFolder.isEmpty() ? text : volumeFolder);
+    const QByteArray volumeFolder = Volumes::folderForDriveText(text);
+    return open(volumeFolder.isEmpty() ? QFile::encodeName(QDir::fromNativeSeparators(text)) : volumeFolder);
 }
 
-bool DirListBox::open(const QString &folder)
+bool DirListBox::open(const QByteArray &folder)
 {
-    const QFileInfo info(QDir::cleanPath(QDir::fromNativeSeparators(folder)));
-    const QString target = QDir::toNativeSeparators(info.absoluteFilePath());
-    if (!info.isDir() || !info.isReadable() || !info.isExecutable()) {
-        emit unreadable(target, info.exists() ? EACCES : ENOENT);
+    const QByteArray target = cleaned(folder);
+    struct stat st;
+    const bool found = ::stat(target.constData(), &st) == 0;
+    if (!found || !S_ISDIR(st.st_mode) || ::access(target.constData(), R_OK | X_OK) != 0) {
+        emit unreadable(QFile::decodeName(target), found ? EACCES : ENOENT);
         return false;
     }
     if (target == m_path)
@@ -54,32 +80,35 @@ bool DirListBox::open(const QString &folder)
 void DirListBox::fill()
 {
     clear();
-    const QString root = Volumes::of(m_path).root;
-    QStringList chain;
-    for (QDir dir(m_path);; ) {
-        chain.prepend(QDir::toNativeSeparators(dir.absolutePath()));
-        if (chain.first() == root || dir.isRoot() || !dir.cdUp())
-            break;
+    // The chain from the volume's root (the whole root as its first line)
+    // down to the open folder.
+    const QByteArray root = QFile::encodeName(Volumes::of(m_path).root);
+    QList<QByteArray> chain{"/"};
+    for (const QByteArray &part : m_path.split('/')) {
+        if (part.isEmpty())
+            continue;
+        chain.append(chain.last() == "/" ? '/' + part : chain.last() + '/' + part);
+        if (chain.last() == root)
+            chain = {root};
     }
 
     // The indent shows where a folder stands; a screen reader says it.
     const QIcon opened = style()->standardIcon(QStyle::SP_DirOpenIcon);
     const int openLevel = int(chain.size()) - 1;
     for (int level = 0; level <= openLevel; ++level) {
-        const QString &folder = chain.at(level);
-        addFolder(folder, level ? QFileInfo(folder).fileName() : folder, level, opened,
+        const QByteArray &folder = chain.at(level);
+        addFolder(folder, QFile::decodeName(level ? folder.mid(folder.lastIndexOf('/') + 1) : folder), level, opened,
                   level < openLevel ? QStringLiteral("üst klasör") : QStringLiteral("açık klasör"));
     }
     QListWidgetItem *current = item(count() - 1);
     const QIcon closed = style()->standardIcon(QStyle::SP_DirIcon);
-    const QDir open(m_path);
-    for (const QString &name : FolderEntries(m_path).folders())
-        addFolder(QDir::toNativeSeparators(open.filePath(name)), name, openLevel + 1, closed,
-                  QStringLiteral("alt klasör"));
+    const QByteArray inside = m_path == "/" ? m_path : m_path + '/';
+    for (const QByteArray &name : FolderEntries(m_path).folders())
+        addFolder(inside + name, QFile::decodeName(name), openLevel + 1, closed, QStringLiteral("alt klasör"));
     setCurrentItem(current);
 }
 
-void DirListBox::addFolder(const QString &folder, const QString &text, int level, const QIcon &icon,
+void DirListBox::addFolder(const QByteArray &folder, const QString &text, int level, const QIcon &icon,
                            const QString &kind)
 {
     auto *entry = new QListWidgetItem(icon, text, this);
@@ -92,7 +121,7 @@ void DirListBox::addFolder(const QString &folder, const QString &text, int level
 void DirListBox::openItem(QListWidgetItem *item)
 {
     if (item)
-        open(item->data(pathRole).toString());
+        open(item->data(pathRole).toByteArray());
 }
 
 void DirListBox::keyPressEvent(QKeyEvent *event)

@@ -15,8 +15,11 @@ class DirListBox : public ListBox
 public:
     explicit DirListBox(QWidget *parent = nullptr);
 
-    // The open folder, with native separators, ending in one only at a root.
-    QString path() const { return m_path; }
+    // The open folder, ending in a separator only at a root.
+    QString path() const;
+    // The same as the file system names it: a folder name that is not UTF-8
+    // keeps its bytes here, which a QString cannot.
+    QByteArray nativePath() const { return m_path; }
     // Opens a folder, or, given a drive's text as the drive list shows it,
     // that volume's current folder. False, with unreadable() raised and
     // nothing changed, when the folder cannot be read.
@@ -32,11 +35,11 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
-    bool open(const QString &folder);
+    bool open(const QByteArray &folder);
     void fill();
-    void addFolder(const QString &folder, const QString &text, int level, const QIcon &icon,
+    void addFolder(const QByteArray &folder, const QString &text, int level, const QIcon &icon,
                    const QString &kind);
     void openItem(QListWidgetItem *item);
 
-    QString m_path;
+    QByteArray m_path;
 };

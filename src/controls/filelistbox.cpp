@@ -73,12 +73,22 @@ FileListBox::FileListBox(QWidget *parent)
 {
     setUniformItemSizes(true);
     connect(this, &QListWidget::itemDoubleClicked, this, [this] { emit chosen(); });
-    m_path = QDir::toNativeSeparators(Volumes::startFolder());
+    m_path = QFile::encodeName(Volumes::startFolder());
+}
+
+QString FileListBox::path() const
+{
+    return QFile::decodeName(m_path);
 }
 
 void FileListBox::setPath(const QString &folder)
 {
-    m_path = QDir::toNativeSeparators(folder);
+    setPath(QFile::encodeName(QDir::fromNativeSeparators(folder)));
+}
+
+void FileListBox::setPath(const QByteArray &folder)
+{
+    m_path = folder;
     fill();
 }
 

@@ -19,8 +19,10 @@ class FileListBox : public ListBox
 public:
     explicit FileListBox(QWidget *parent = nullptr);
 
-    QString path() const { return m_path; }
+    QString path() const;
     void setPath(const QString &folder);
+    // The folder as the file system names it, whatever its bytes.
+    void setPath(const QByteArray &folder);
     QString pattern() const { return m_pattern; }
     // One or more patterns separated by semicolons.
     void setPattern(const QString &pattern);
@@ -39,7 +41,7 @@ protected:
 private:
     void fill();
 
-    QString m_path;
+    QByteArray m_path;
     QString m_pattern = QStringLiteral("*.*");
     bool m_filled = false;
 };

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "controls/folderentries.h"
 
-#include <QDir>
 #include <QFile>
 
 #include <algorithm>
@@ -12,10 +11,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-FolderEntries::FolderEntries(const QString &folder)
+FolderEntries::FolderEntries(const QByteArray &folder)
 {
-    const QByteArray path = QFile::encodeName(QDir::fromNativeSeparators(folder));
-    m_folder = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    m_folder = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (m_folder < 0)
         return;
     // The directory stream works on its own descriptor, so that m_folder
@@ -68,32 +66,48 @@ bool FolderEntries::isExecutable(qsizetype i) const
     return faccessat(m_folder, name(i), X_OK, 0) == 0;
 }
 
-QStringList FolderEntries::folders() const
+namespace {
+// By name without regard to case, then by case, as the platform's lists sort.
+struct Named
 {
-    QStringList names;
+    QString key;
+    QString shown;
+    QByteArray name;
+};
+
+void sortNamed(std::vector<Named> &named)
+{
+    std::sort(named.begin(), named.end(), [](const Named &a, const Named &b) {
+        const int byKey = a.key.compare(b.key);
+        return byKey != 0 ? byKey < 0 : a.shown < b.shown;
+    });
+}
+}
+
+QList<QByteArray> FolderEntries::folders() const
+{
+    std::vector<Named> named;
     for (qsizetype i = 0; i < size(); ++i) {
-        if (isFolder(i))
-            names.append(QFile::decodeName(name(i)));
+        if (isFolder(i)) {
+            const QString shown = QFile::decodeName(name(i));
+            named.push_back({shown.toLower(), shown, name(i)});
+        }
     }
-    sortByName(names);
+    sortNamed(named);
+    QList<QByteArray> names;
+    names.reserve(qsizetype(named.size()));
+    for (Named &folder : named)
+        names.append(std::move(folder.name));
     return names;
 }
 
 void FolderEntries::sortByName(QStringList &names)
 {
-    struct Keyed
-    {
-        QString key;
-        QString name;
-    };
-    std::vector<Keyed> keyed;
-    keyed.reserve(size_t(names.size()));
+    std::vector<Named> named;
+    named.reserve(size_t(names.size()));
     for (QString &name : names)
-        keyed.push_back({name.toLower(), std::move(name)});
-    std::sort(keyed.begin(), keyed.end(), [](const Keyed &a, const Keyed &b) {
-        const int byKey = a.key.compare(b.key);
-        return byKey != 0 ? byKey < 0 : a.name < b.name;
-    });
+        named.push_back({name.toLower(), std::move(name), {}});
+    sortNamed(named);
     for (qsizetype i = 0; i < names.size(); ++i)
-        names[i] = std::move(keyed[size_t(i)].name);
+        names[i] = std::move(named[size_t(i)].shown);
 }

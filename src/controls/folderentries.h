@@ -15,7 +15,8 @@
 class FolderEntries
 {
 public:
-    explicit FolderEntries(const QString &folder);
+    // The folder as the file system names it.
+    explicit FolderEntries(const QByteArray &folder);
     ~FolderEntries();
     FolderEntries(const FolderEntries &) = delete;
     FolderEntries &operator=(const FolderEntries &) = delete;
@@ -29,8 +30,9 @@ public:
     // Whether the user may execute the entry.
     bool isExecutable(qsizetype i) const;
 
-    // The subfolders' names, sorted as the lists show them.
-    QStringList folders() const;
+    // The subfolders' names as the file system holds them, sorted as the
+    // lists show them.
+    QList<QByteArray> folders() const;
     // By name without regard to case, as the platform's lists sort.
     static void sortByName(QStringList &names);
 

@@ -9,6 +9,8 @@
 
 #include <algorithm>
 
+#include <climits>
+#include <cstdlib>
 #include <unistd.h>
 
 namespace {
@@ -180,9 +182,10 @@ Volumes::Volume MountTable::describe(const Mount &mount) const
 }
 
 // The mount with the longest mount point that leads to the folder.
-Volumes::Volume MountTable::of(const QString &path) const
+Volumes::Volume MountTable::of(const QByteArray &path) const
 {
-    QString folder = QFileInfo(QDir::fromNativeSeparators(path)).canonicalFilePath();
+    char resolved[PATH_MAX];
+    QString folder = ::realpath(path.constData(), resolved) ? QFile::decodeName(resolved) : QString();
     while (!folder.isEmpty()) {
         const auto found = m_byPoint.constFind(folder);
         if (found != m_byPoint.constEnd())

@@ -24,7 +24,8 @@ public:
     // line or a backslash in a field written as \ooo.
     static MountTable parse(const QByteArray &text);
 
-    Volumes::Volume of(const QString &path) const;
+    // The volume of a path as the file system names it.
+    Volumes::Volume of(const QByteArray &path) const;
     // The volumes to offer, sorted by mount point, without regard to the
     // working folder.
     const QList<Volumes::Volume> &offered() const;

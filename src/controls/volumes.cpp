@@ -4,6 +4,7 @@
 #include "controls/mounttable.h"
 
 #include <QDir>
+#include <QFile>
 #include <QHash>
 
 #include <memory>
@@ -28,9 +29,9 @@ std::shared_ptr<const MountTable> table()
     return held;
 }
 
-QHash<QString, QString> &currentFolders()
+QHash<QString, QByteArray> &currentFolders()
 {
-    static QHash<QString, QString> folders;
+    static QHash<QString, QByteArray> folders;
     return folders;
 }
 
@@ -53,6 +54,11 @@ void Volumes::setStartFolder(const QString &folder)
 
 Volumes::Volume Volumes::of(const QString &path)
 {
+    return of(QFile::encodeName(QDir::fromNativeSeparators(path)));
+}
+
+Volumes::Volume Volumes::of(const QByteArray &path)
+{
     return table()->of(path);
 }
 
@@ -62,7 +68,7 @@ QList<Volumes::Volume> Volumes::list()
     QList<Volume> volumes = mounts->offered();
     // The start folder's volume is offered whatever its kind (while the
     // folder exists).
-    const Volume start = mounts->of(startFolder());
+    const Volume start = mounts->of(QFile::encodeName(startFolder()));
     const auto at = std::lower_bound(volumes.begin(), volumes.end(), start,
                                      [](const Volume &a, const Volume &b) { return a.root < b.root; });
     if (!start.root.isEmpty() && (at == volumes.end() || at->root != start.root))
@@ -70,23 +76,20 @@ QList<Volumes::Volume> Volumes::list()
     return volumes;
 }
 
-QString Volumes::folderForDriveText(const QString &text)
+QByteArray Volumes::folderForDriveText(const QString &text)
 {
-    const std::shared_ptr<const MountTable> mounts = table();
     for (const Volume &volume : list()) {
         if (volume.text != text)
             continue;
         const auto remembered = currentFolders().constFind(volume.root);
         if (remembered != currentFolders().constEnd())
             return remembered.value();
-        return volume.root == mounts->of(startFolder()).root
-            ? QDir::toNativeSeparators(startFolder())
-            : volume.root;
+        return QFile::encodeName(volume.root == of(startFolder()).root ? startFolder() : volume.root);
     }
     return {};
 }
 
-void Volumes::remember(const QString &folder)
+void Volumes::remember(const QByteArray &folder)
 {
     currentFolders().insert(of(folder).root, folder);
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QByteArray>
 #include <QList>
 #include <QString>
 
@@ -27,11 +28,13 @@ public:
     static QList<Volume> list();
     // The volume that holds path; empty when path does not exist.
     static Volume of(const QString &path);
+    // The same for a path as the file system names it, whatever its bytes.
+    static Volume of(const QByteArray &path);
 
-    // The current folder of the volume whose drive text is text; empty when
-    // text names no volume.
-    static QString folderForDriveText(const QString &text);
-    static void remember(const QString &folder);
+    // The current folder of the volume whose drive text is text, as the file
+    // system names it; empty when text names no volume.
+    static QByteArray folderForDriveText(const QString &text);
+    static void remember(const QByteArray &folder);
 
     static QString startFolder();
     static void setStartFolder(const QString &folder);

@@ -88,7 +88,7 @@ void Form3::Drive1_Change()
 
 void Form3::Dir1_Change()
 {
-    m_file1->setPath(m_dir1->path());
+    m_file1->setPath(m_dir1->nativePath());
 }
 
 // Pressing "Seç" from code, as setting its Value would: the choice runs
