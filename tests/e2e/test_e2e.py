@@ -351,6 +351,9 @@ class Hizli(unittest.TestCase):
         home = Path(self.folder, "ev")
         home.mkdir()
         self.start(None, str(prefix / "bin/hizli"), "--desktop", HOME=str(home), XDG_DATA_HOME="")
+        press(self.one("menu item", "Ayarlar"))
+        press(self.one("push button", "Gözat, 1. satır"))
+        self.one("list item", "ev, açık klasör")  # the picker begins at home
         press(self.one("menu item", "Ö1"))
         self.assertEqual(self.process.wait(10), 0)
         self.assertEqual((home / ".local/share/hizli/data.txt").read_bytes(), example)
