@@ -133,6 +133,15 @@ private slots:
         e = raised([] { ShortcutList::readEntry(); });
         QCOMPARE(e.kind(), Kind::FieldTooLong);
         QCOMPARE(e.number(), 3);
+        ShortcutList::close();
+
+        // A list whose reading fails is no short list.
+        QFile::remove("data.txt");
+        QFile::link("/proc/self/mem", "data.txt");
+        ShortcutList::openForReading();
+        e = raised([] { ShortcutList::readEntry(); });
+        QCOMPARE(e.kind(), Kind::FileNotRead);
+        QCOMPARE(e.error(), EIO);
     }
 
     // The new list replaces the old one only once it is written whole.
@@ -285,6 +294,8 @@ private slots:
             << "\"data.txt\" dosyası \"@\" klasöründe bulunamadı.\n\nHızlı bu dosyayı başlatıldığı klasörde arar. Dosyayı bu klasöre koyun ya da Hızlı'yı dosyanın bulunduğu klasörden başlatın.";
         QTest::newRow("short list") << RuntimeError(Kind::InputPastEnd, "data.txt", 17)
             << "\"data.txt\" dosyası \"@\" klasöründe eksik: 17. alan okunacakken dosya bitti.\n\nDosyayı bir metin düzenleyicide açıp eksik kayıtları tamamlayın.";
+        QTest::newRow("read error") << RuntimeError(Kind::FileNotRead, "data.txt", 1).withErrno(EIO)
+            << "\"data.txt\" dosyası \"@\" klasöründe 1. alan okunurken okunamadı: giriş/çıkış hatası (disk ya da aygıt yanıt vermedi).\n\nDosyanın bulunduğu diskin ya da aygıtın erişilebilir olduğunu denetleyip yeniden deneyin.";
         QTest::newRow("unreadable") << RuntimeError(Kind::FileNotOpened, "data.txt").withErrno(EACCES)
             << "\"data.txt\" dosyası \"@\" klasöründe açılamadı: erişim izni yok.\n\nBu adın okunabilir bir dosya olduğunu denetleyin.";
         QTest::newRow("read-only file system") << RuntimeError(Kind::FileNotWritten, "data.txt").withErrno(EROFS).withPreviousKept(true)

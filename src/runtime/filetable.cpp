@@ -111,6 +111,10 @@ QString FileTable::readField(int number)
     OpenFile &file = entry(number);
     QByteArray bytes;
     if (!file.reader || !file.reader->next(&bytes)) {
+        if (file.reader && file.reader->readError()) {
+            throw RuntimeError(RuntimeError::Kind::FileNotRead, file.name, file.fieldsRead + 1)
+                .withErrno(file.reader->readError());
+        }
         const bool tooLong = file.reader && file.reader->tooLong();
         throw RuntimeError(tooLong ? RuntimeError::Kind::FieldTooLong : RuntimeError::Kind::InputPastEnd,
                            file.name, file.fieldsRead + 1);

@@ -35,6 +35,8 @@ QString Messages::reason(const RuntimeError &error)
         return QStringLiteral("disk kotası doldu");
     case EFBIG:
         return QStringLiteral("dosya izin verilen boyutu aşıyor");
+    case EIO:
+        return QStringLiteral("giriş/çıkış hatası (disk ya da aygıt yanıt vermedi)");
     case ENOENT:
         return error.kind() == Kind::FolderNotRead ? QStringLiteral("böyle bir klasör yok")
                                                    : QStringLiteral("dosya ya da klasör yok");
@@ -138,6 +140,13 @@ QString Messages::text(const RuntimeError &error)
                               "düzenleyicide açıp bu alanı kısaltın.")
             .arg(subject, error.folder())
             .arg(error.number());
+    case Kind::FileNotRead:
+        return QStringLiteral("\"%1\" dosyası \"%2\" klasöründe %3. alan okunurken okunamadı: %4.\n\n"
+                              "Dosyanın bulunduğu diskin ya da aygıtın erişilebilir olduğunu denetleyip "
+                              "yeniden deneyin.")
+            .arg(subject, error.folder())
+            .arg(error.number())
+            .arg(reason(error));
     case Kind::BoxTooLong:
         return QStringLiteral("Liste kaydedilmedi: %1. satırın \"%2\" kutusundaki metin 65536 "
                               "karakterden uzun.\n\nMetni kısaltıp yeniden kaydedin.")

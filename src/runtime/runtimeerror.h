@@ -18,6 +18,7 @@ public:
         FileNotOpened,   // subject: file name; error: errno
         NotRegularFile,  // subject: file name; number: a SpecialFile
         FieldTooLong,    // subject: file name; number: the field
+        FileNotRead,     // subject: file name; number: the field; error: errno
         FileAlreadyOpen, // subject: file name; number: the file number
         FileNotOpen,     // number: the file number
         InputPastEnd,    // subject: file name; number: the field that was missing
