@@ -15,6 +15,11 @@
 #include <QTest>
 
 #include <cerrno>
+#include <climits>
+#include <csignal>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -148,39 +153,94 @@ private slots:
     void saveIsAllOrNothing_data()
     {
         QTest::addColumn<QString>("caption5");
-        QTest::addColumn<int>("listMode"); // the list's mode in a read-only folder; 0: a writable folder
-        QTest::addColumn<QByteArray>("expected");
+        QTest::addColumn<QString>("setup");
+        QTest::addColumn<Kind>("kind");
         QTest::addColumn<int>("error");
-        QTest::newRow("written") << "new, 5" << 0 << list({"c1", "p1", "c2", "p2", "c3", "p3", "c4", "p4", "new, 5", "p5"}) << 0;
-        QTest::newRow("field the list cannot hold") << "a\"b" << 0 << QByteArray("old") << 0;
-        QTest::newRow("read-only list, read-only folder") << "new" << 0444 << QByteArray("old") << EACCES;
-        QTest::newRow("write-only list: no copy to keep") << "new" << 0200 << QByteArray("old") << EACCES;
+        QTest::newRow("written") << "new, 5" << "" << Kind::FileNotOpen << 0;
+        QTest::newRow("field the list cannot hold") << "a\"b" << "" << Kind::FieldNotStorable << 0;
+        QTest::newRow("read-only list, read-only folder") << "new" << "read-only folder, list 0444" << Kind::FileNotWritten << EACCES;
+        QTest::newRow("write-only list: no copy to keep") << "new" << "read-only folder, list 0200" << Kind::FileNotWritten << EACCES;
+        QTest::newRow("no cache folder for the copy") << "new" << "read-only folder, list 0600, cache under a file" << Kind::CacheNotMade << ENOTDIR;
+        // The old content goes back at once, as when a disk fills.
+        QTest::newRow("in place, file size limit reached") << "new" << "hard link, size limit" << Kind::FileNotWritten << EFBIG;
     }
     void saveIsAllOrNothing()
     {
         QFETCH(QString, caption5);
-        QFETCH(int, listMode);
-        QFETCH(QByteArray, expected);
+        QFETCH(QString, setup);
+        QFETCH(Kind, kind);
         QFETCH(int, error);
         write("data.txt", "old");
         QDir().mkdir("cache"); // while the folder still takes one
-        if (listMode) {
+        if (setup.contains("cache under a file"))
+            write("file", ""), qputenv("XDG_CACHE_HOME", path("file/cache").toUtf8());
+        if (setup.startsWith("read-only folder")) {
             SKIP_IF_PRIVILEGED();
             QFile::setPermissions(path("."), QFile::ReadOwner | QFile::ExeOwner);
-            QCOMPARE(::chmod("data.txt", mode_t(listMode)), 0);
+            QCOMPARE(::chmod("data.txt", mode_t(setup.mid(setup.indexOf("list ") + 5, 4).toInt(nullptr, 8))), 0);
+        }
+        rlimit limit;
+        ::getrlimit(RLIMIT_FSIZE, &limit);
+        if (setup.contains("size limit")) {
+            QCOMPARE(::link("data.txt", "other.txt"), 0);
+            ::signal(SIGXFSZ, SIG_IGN);
+            const rlimit small = {30, limit.rlim_max};
+            ::setrlimit(RLIMIT_FSIZE, &small);
         }
         ShortcutList::Entries entries;
         for (int k = 1; k <= 9; ++k)
             entries[k - 1] = {k == 5 ? caption5 : QString("c%1").arg(k), QString("p%1").arg(k)};
         const RuntimeError e = raised([&] { ShortcutList::write(entries); });
+        ::setrlimit(RLIMIT_FSIZE, &limit);
         ::chmod("data.txt", 0600);
-        QCOMPARE(read("data.txt"), expected);
-        QCOMPARE(QDir().entryList(QDir::Files | QDir::Hidden), QStringList{"data.txt"});
+        QCOMPARE(read("data.txt"), kind == Kind::FileNotOpen ? list({"c1", "p1", "c2", "p2", "c3", "p3", "c4", "p4", "new, 5", "p5"}) : QByteArray("old"));
+        QCOMPARE(QDir().entryList(QDir::Files | QDir::Hidden), QString(setup.contains("hard link") ? "data.txt other.txt" : setup.contains("file") ? "data.txt file" : "data.txt").split(' '));
         QCOMPARE(QDir("cache/hizli").entryList(QDir::Files | QDir::Hidden), QStringList());
-        QCOMPARE(e.kind(), expected == "old" ? (listMode ? Kind::FileNotWritten : Kind::FieldNotStorable) : Kind::FileNotOpen);
         QCOMPARE(e.error(), error);
-        QCOMPARE(e.character(), listMode ? QString() : QString(caption5.contains('"') ? "\"" : ""));
+        QCOMPARE(e.kind(), kind);
+        QCOMPARE(e.previousKept(), kind == Kind::FileNotWritten || kind == Kind::CacheNotMade);
+        QCOMPARE(e.place(), kind == Kind::CacheNotMade ? path("file/cache/hizli") : QString());
+        QCOMPARE(e.character(), QString(caption5.contains('"') ? "\"" : ""));
         QVERIFY(!FileTable::isOpen(1));
+    }
+
+    // Every step of a save goes from the folder it opened, so no path grows
+    // past what the system takes, however deep the folder.
+    void saveInTheDeepestFolders_data()
+    {
+        QTest::addColumn<int>("depth");
+        QTest::addColumn<bool>("hardLink");
+        QTest::newRow("a temporary's path past PATH_MAX") << PATH_MAX - 12 << false;
+        QTest::newRow("in place, beyond PATH_MAX") << PATH_MAX + 800 << true;
+    }
+    void saveInTheDeepestFolders()
+    {
+        QFETCH(int, depth);
+        QFETCH(bool, hardLink);
+        QStringList names;
+        for (int length = int(QDir::currentPath().size()); length < depth; length += int(names.last().size()) + 1) {
+            names << QString(qMin(250, depth - length - 1), QChar(char16_t(u'a' + names.size() % 26)));
+            QVERIFY(::mkdir(names.last().toUtf8(), 0700) == 0 && ::chdir(names.last().toUtf8()) == 0);
+        }
+        QCOMPARE(::close(::open("data.txt", O_CREAT | O_WRONLY, 0600)) == 0 && (!hardLink || ::link("data.txt", "other.txt") == 0), true);
+        ShortcutList::Entries entries;
+        const RuntimeError e = raised([&] { ShortcutList::write(entries); });
+        char bytes[80] = {};
+        const int fd = ::open(hardLink ? "other.txt" : "data.txt", O_RDONLY);
+        const QByteArray written(bytes, ::read(fd, bytes, sizeof bytes));
+        ::close(fd);
+        QStringList left;
+        DIR *dir = ::opendir(".");
+        while (const dirent *entry = ::readdir(dir))
+            left << entry->d_name;
+        ::closedir(dir);
+        ::unlink("data.txt"), ::unlink("other.txt");
+        for (qsizetype i = names.size() - 1; i >= 0; --i)
+            QVERIFY(::chdir("..") == 0 && ::rmdir(names.at(i).toUtf8()) == 0);
+        QCOMPARE(e.kind(), Kind::FileNotOpen); // nothing raised
+        QCOMPARE(written, QByteArray("\"\",\"\"\r\n").repeated(9));
+        left.sort();
+        QCOMPARE(left, QString(hardLink ? ". .. data.txt other.txt" : ". .. data.txt").split(' '));
     }
 
     // A save changes the content and nothing else about the file.
@@ -191,13 +251,18 @@ private slots:
         QTest::newRow("second hard link") << "hard link";
         QTest::newRow("mode and extended attribute") << "attributes";
         QTest::newRow("folder takes no new file") << "read-only folder";
+        // XDG_CACHE_HOME must be absolute; the copy goes to ~/.cache instead.
+        QTest::newRow("folder takes no new file, relative cache variable") << "read-only folder, relative";
         QTest::newRow("saved by root for its owner") << "other owner";
     }
     void saveKeepsWhatTheFileIs()
     {
         QFETCH(QString, setup);
-        if (setup == "read-only folder")
+        if (setup.startsWith("read-only folder"))
             SKIP_IF_PRIVILEGED();
+        const QByteArray home = qgetenv("HOME");
+        if (setup.endsWith("relative"))
+            qputenv("XDG_CACHE_HOME", "cache"), qputenv("HOME", path("home").toUtf8());
         if (setup == "other owner" && !privileged())
             QSKIP("only root can give a file to another user");
         QDir().mkdir("lists");
@@ -215,7 +280,7 @@ private slots:
         }
         if (setup == "other owner")
             QCOMPARE(::chown(real, 65534, 65534), 0);
-        if (setup == "read-only folder")
+        if (setup.startsWith("read-only folder"))
             QFile::setPermissions(path("lists"), QFile::ReadOwner | QFile::ExeOwner);
         struct stat before;
         ::stat(real, &before);
@@ -223,6 +288,7 @@ private slots:
         FileTable::open(1, setup == "hard link" || setup == "symbolic link" ? "data.txt" : "real.txt", Mode::Output);
         FileTable::writeRecord(1, {"new"});
         FileTable::close(1);
+        qputenv("HOME", home);
         QVERIFY(QDir::setCurrent(".."));
         QFile::setPermissions(path("lists"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         QCOMPARE(read("lists/real.txt"), QByteArray("\"new\"\r\n"));
@@ -236,8 +302,9 @@ private slots:
         char value[8] = {};
         QCOMPARE(::getxattr(real, "user.hizli", value, sizeof value), setup == "attributes" ? 4 : -1);
         QCOMPARE(QDir("lists").entryList(QDir::Files | QDir::Hidden | QDir::System).size(), setup.contains("link") ? 2 : 1);
-        QCOMPARE(QDir("cache/hizli").exists(), setup == "read-only folder");
-        QCOMPARE(QDir("cache/hizli").entryList(QDir::Files | QDir::Hidden), QStringList());
+        const QString cache = setup.endsWith("relative") ? "home/.cache/hizli" : "cache/hizli";
+        QCOMPARE(QDir(cache).exists(), setup.startsWith("read-only folder"));
+        QCOMPARE(QDir(cache).entryList(QDir::Files | QDir::Hidden), QStringList());
     }
 
     void endDropsUnfinishedOutput()
@@ -300,6 +367,8 @@ private slots:
             << "\"data.txt\" dosyası \"@\" klasöründe açılamadı: erişim izni yok.\n\nBu adın okunabilir bir dosya olduğunu denetleyin.";
         QTest::newRow("read-only file system") << RuntimeError(Kind::FileNotWritten, "data.txt").withErrno(EROFS).withPreviousKept(true)
             << "\"data.txt\" dosyası \"@\" klasörüne yazılamadı: dosya sistemi salt okunur.\n\nDosya sistemini yazılabilir olarak bağlayın ya da listeyi yazılabilir bir klasöre taşıyıp Hızlı'yı oradan başlatın. Dosyanın önceki içeriği olduğu gibi duruyor.";
+        QTest::newRow("no cache folder") << RuntimeError(Kind::CacheNotMade, "data.txt").withErrno(ENOTDIR).withPlace("/h/.cache/hizli").withPreviousKept(true)
+            << "\"data.txt\" dosyası \"@\" klasörüne yazılamadı: klasör yeni dosya almadığı için önceki içeriğin kopyası \"/h/.cache/hizli\" klasörüne konacaktı, ama bu klasör oluşturulamadı: yoldaki bir ad klasör değil, bir dosya.\n\nBu klasörün oluşturulabildiğini (XDG_CACHE_HOME ayarlıysa gösterdiği yeri) denetleyip yeniden deneyin. Dosyanın önceki içeriği olduğu gibi duruyor.";
         QTest::newRow("disk full") << RuntimeError(Kind::FileNotWritten, "sil.txt").withErrno(ENOSPC)
             << "\"sil.txt\" dosyası \"@\" klasörüne yazılamadı: diskte yer kalmadı.\n\nDiskte yer açıp yeniden deneyin.";
         QTest::newRow("no permission") << RuntimeError(Kind::FileNotWritten, "sil.txt").withErrno(EPERM)

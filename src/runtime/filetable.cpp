@@ -148,15 +148,32 @@ void FileTable::writeRecord(int number, const QStringList &fields)
     }
 }
 
-void FileTable::close(int number)
+FilePlace FileTable::place(int number)
+{
+    const OpenFile &file = entry(number);
+    return file.replacer ? file.replacer->place() : FilePlace();
+}
+
+FileTable::Identity FileTable::identity(int number)
+{
+    const OpenFile &file = entry(number);
+    struct stat st;
+    if (!file.device || ::fstat(file.device->handle(), &st) != 0)
+        return {};
+    return {quint64(st.st_dev), quint64(st.st_ino), quint64(st.st_nlink)};
+}
+
+FileTable::Identity FileTable::close(int number)
 {
     auto it = table().find(number);
     if (it == table().end())
-        return;
+        return {};
     OpenFile file = std::move(it->second);
     table().erase(it);
-    if (file.replacer)
-        file.replacer->commit();
+    if (!file.replacer)
+        return {};
+    const struct stat st = file.replacer->commit();
+    return {quint64(st.st_dev), quint64(st.st_ino), quint64(st.st_nlink)};
 }
 
 void FileTable::discard(int number)

@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <pwd.h>
 
 using Kind = RuntimeError::Kind;
 
@@ -35,6 +36,8 @@ QString Messages::reason(const RuntimeError &error)
         return QStringLiteral("disk kotası doldu");
     case EFBIG:
         return QStringLiteral("dosya izin verilen boyutu aşıyor");
+    case ENOTDIR:
+        return QStringLiteral("yoldaki bir ad klasör değil, bir dosya");
     case EIO:
         return QStringLiteral("giriş/çıkış hatası (disk ya da aygıt yanıt vermedi)");
     case ENOENT:
@@ -123,7 +126,9 @@ QString Messages::text(const RuntimeError &error)
         if (error.previousKept())
             text += QStringLiteral(" Dosyanın önceki içeriği olduğu gibi duruyor.");
         if (!error.backup().isEmpty())
-            text += QStringLiteral(" Dosyanın önceki içeriği \"%1\" dosyasına kopyalandı.").arg(error.backup());
+            text += QStringLiteral(" Dosyanın önceki içeriği \"%1\" dosyasına kopyalandı; Hızlı listeyi bir "
+                                   "sonraki kayıtta ya da başlangıçta bu kopyadan geri getirir.")
+                        .arg(error.backup());
         return text;
     }
     case Kind::NotRegularFile: {
@@ -178,6 +183,42 @@ QString Messages::text(const RuntimeError &error)
                               "klasöründen başlatıldı). Ayarlar penceresinde bu kısayolun yolunu "
                               "düzeltin.")
             .arg(subject, error.folder());
+    case Kind::FileBusy:
+        return QStringLiteral("\"%1\" dosyası \"%2\" klasörüne yazılamadı: dosya şu anda başka bir Hızlı ya "
+                              "da başka bir program tarafından yazılıyor.\n\nBirkaç saniye sonra yeniden "
+                              "kaydedin. Dosyanın önceki içeriği olduğu gibi duruyor.")
+            .arg(subject, error.folder());
+    case Kind::LinkNotFollowed: {
+        const passwd *user = ::getpwuid(uid_t(error.number()));
+        const QString owner = user ? QStringLiteral("\"%1\" (%2)").arg(QString::fromLocal8Bit(user->pw_name)).arg(error.number())
+                                   : QString::number(error.number());
+        return QStringLiteral("\"%1\" dosyası \"%2\" klasörüne yazılamadı: bu ad, başka bir kullanıcının "
+                              "(%3) \"%4\" sembolik bağlantısından geçiyor. Yönetici (root) olarak çalışan "
+                              "Hızlı, başka kullanıcıların bağlantılarından geçerek yazmaz.\n\nListeyi o "
+                              "kullanıcının hesabından kaydedin ya da bağlantının yerine sıradan bir dosya "
+                              "koyun. Dosyanın önceki içeriği olduğu gibi duruyor.")
+            .arg(subject, error.folder(), owner, error.place());
+    }
+    case Kind::CacheNotMade:
+        return QStringLiteral("\"%1\" dosyası \"%2\" klasörüne yazılamadı: klasör yeni dosya almadığı için "
+                              "önceki içeriğin kopyası \"%3\" klasörüne konacaktı, ama bu klasör "
+                              "oluşturulamadı: %4.\n\nBu klasörün oluşturulabildiğini (XDG_CACHE_HOME "
+                              "ayarlıysa gösterdiği yeri) denetleyip yeniden deneyin. Dosyanın önceki içeriği "
+                              "olduğu gibi duruyor.")
+            .arg(subject, error.folder(), error.place(), reason(error));
+    case Kind::SaveInterrupted:
+        if (error.previousKept()) {
+            return QStringLiteral("\"%1\" listesinin \"%2\" klasöründeki son kaydı yarıda kalmıştı: Hızlı "
+                                  "liste yazılırken kapandı. Liste, o kayıttan önce alınan tam kopyadan eski "
+                                  "hâline getirildi; o kayıttaki değişiklikler listede yok.\n\nGerekirse "
+                                  "değişiklikleri Ayarlar penceresinde yeniden yapıp kaydedin.")
+                .arg(subject, error.folder());
+        }
+        return QStringLiteral("\"%1\" listesinin \"%2\" klasöründeki son kaydı yarıda kalmıştı ve liste "
+                              "eski hâline getirilemedi: %3. Listenin o kayıttan önceki tam bir kopyası "
+                              "\"%4\" dosyasında duruyor.\n\nBu kopyayı \"%1\" dosyasının yerine koyun; "
+                              "Hızlı bir sonraki başlangıçta da yeniden dener.")
+            .arg(subject, error.folder(), reason(error), error.backup());
     case Kind::FolderNotRead:
         return QStringLiteral("\"%1\" klasörü okunamadı: %2.\n\n"
                               "Sürücünün takılı ve erişilebilir olduğunu denetleyip yeniden deneyin "

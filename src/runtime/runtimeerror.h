@@ -29,6 +29,10 @@ public:
         ChoiceNotStorable, // subject: the chosen file's path; character
         StartFailed,     // subject: command line
         FolderNotRead,   // subject: folder; error: ENOENT or EACCES
+        FileBusy,        // subject: file name
+        LinkNotFollowed, // subject: file name; number: the link's owner; place: the link
+        CacheNotMade,    // subject: file name; place: the cache folder; error: errno
+        SaveInterrupted, // subject: file name; previousKept: restored; backup; error: errno
     };
 
     // What stands where a regular file was expected.
@@ -40,6 +44,7 @@ public:
     RuntimeError &withCharacter(QString character);
     RuntimeError &withPreviousKept(bool kept);
     RuntimeError &withBackup(QString path);
+    RuntimeError &withPlace(QString path);
 
     Kind kind() const { return m_kind; }
     const QString &subject() const { return m_subject; }
@@ -49,6 +54,8 @@ public:
     bool previousKept() const { return m_previousKept; }
     // Where the old content waits when a failed write had begun in place.
     const QString &backup() const { return m_backup; }
+    // Another path the error is about: a link, the cache folder.
+    const QString &place() const { return m_place; }
     // The working folder when the error was raised: files are named
     // without a folder, so this is where they were looked for.
     const QString &folder() const { return m_folder; }
@@ -65,6 +72,7 @@ private:
     QString m_character;
     bool m_previousKept = false;
     QString m_backup;
+    QString m_place;
     QString m_folder;
     bool m_subjectIsFolder = false;
 };
