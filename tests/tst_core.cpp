@@ -10,6 +10,7 @@
 #include "store/handoff.h"
 #include "store/shortcutlist.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QTest>
@@ -19,6 +20,7 @@
 #include <csignal>
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
@@ -307,6 +309,55 @@ private slots:
         QCOMPARE(QDir(cache).entryList(QDir::Files | QDir::Hidden), QStringList());
     }
 
+    // What a save killed at any moment left is settled at the next start:
+    // the list is whole again, and only a running save's files stay.
+    void recovery_data()
+    {
+        QTest::addColumn<QByteArray>("list");
+        QTest::addColumn<QByteArray>("fresh"); // what the save was writing
+        QTest::addColumn<QString>("where");
+        QTest::addColumn<QByteArray>("expected");
+        QTest::addColumn<bool>("restored");
+        const QByteArray old = "\"old one\",\"o1\"\r\n\"old two\",\"o2\"\r\n";
+        QTest::newRow("torn") << QByteArray("\"n\",\"n\"\r\n\"torn") << QByteArray("\"n\",\"n\"\r\n\"new\"\r\n") << "folder" << old << true;
+        QTest::newRow("torn, copy in the cache") << QByteArray("\"n\",\"n\"\r\n\"torn") << QByteArray("\"m\"") << "cache" << old << true;
+        QTest::newRow("written, length not yet set") << "\"new\"\r\n" + old.mid(9) << QByteArray("\"new\"\r\n") << "folder" << QByteArray("\"new\"\r\n") << false;
+        QTest::newRow("written") << QByteArray("\"new\"\r\n") << QByteArray("\"new\"\r\n") << "cache" << QByteArray("\"new\"\r\n") << false;
+        QTest::newRow("never begun") << old << QByteArray("\"new\"\r\n") << "folder" << old << false;
+        QTest::newRow("a running save's copy") << QByteArray("\"n") << QByteArray("\"new\"") << "held" << QByteArray("\"n") << false;
+        QTest::newRow("another file's copy") << QByteArray("\"n") << QByteArray("\"new\"") << "other" << QByteArray("\"n") << false;
+    }
+    void recovery()
+    {
+        QFETCH(QByteArray, list);
+        QFETCH(QByteArray, fresh);
+        QFETCH(QString, where);
+        QFETCH(QByteArray, expected);
+        QFETCH(bool, restored);
+        write("data.txt", list);
+        QDir().mkpath("cache/hizli");
+        struct stat st;
+        ::stat("data.txt", &st);
+        const QString copy = QString(where == "cache" ? "cache/hizli/" : "") + ".data.txt.hizli-yedek." + QString::number(st.st_dev) + '-'
+                             + QString::number(st.st_ino + (where == "other")) + '-' + QString::number(fresh.size()) + '-'
+                             + QCryptographicHash::hash(fresh, QCryptographicHash::Sha256).left(8).toHex() + ".Ab12Cd";
+        write(copy, "\"old one\",\"o1\"\r\n\"old two\",\"o2\"\r\n");
+        for (const char *temporary : {".data.txt.hizli.Ab12Cd", ".sil.txt.hizli.Ab12Cd", "cache/hizli/.data.txt.hizli.Ab12Cd"})
+            write(temporary, "part");
+        const int held = ::open(".data.txt.hizli.Ab12Cd", O_RDONLY), heldCopy = ::open(copy.toUtf8(), O_RDONLY);
+        if (where == "held")
+            QVERIFY(::flock(held, LOCK_EX) == 0 && ::flock(heldCopy, LOCK_EX) == 0);
+        const std::optional<RuntimeError> notice = ShortcutList::recover();
+        ::close(held), ::close(heldCopy);
+        QCOMPARE(read("data.txt"), expected);
+        QCOMPARE(notice.has_value(), restored);
+        QVERIFY(!restored || (notice->kind() == Kind::SaveInterrupted && notice->previousKept() && notice->backup().isEmpty()));
+        QCOMPARE(QFile::exists(copy), where == "held" || where == "other");
+        QStringList left = QDir().entryList(QDir::Files | QDir::Hidden) + QDir("cache/hizli").entryList(QDir::Files | QDir::Hidden);
+        left.removeAll(QFileInfo(copy).fileName());
+        QCOMPARE(left, QStringList(where == "held" ? QStringList{".data.txt.hizli.Ab12Cd", "data.txt"} : QStringList{"data.txt"}));
+    }
+
     void endDropsUnfinishedOutput()
     {
         write("data.txt", "old");
@@ -369,6 +420,10 @@ private slots:
             << "\"data.txt\" dosyası \"@\" klasörüne yazılamadı: dosya sistemi salt okunur.\n\nDosya sistemini yazılabilir olarak bağlayın ya da listeyi yazılabilir bir klasöre taşıyıp Hızlı'yı oradan başlatın. Dosyanın önceki içeriği olduğu gibi duruyor.";
         QTest::newRow("no cache folder") << RuntimeError(Kind::CacheNotMade, "data.txt").withErrno(ENOTDIR).withPlace("/h/.cache/hizli").withPreviousKept(true)
             << "\"data.txt\" dosyası \"@\" klasörüne yazılamadı: klasör yeni dosya almadığı için önceki içeriğin kopyası \"/h/.cache/hizli\" klasörüne konacaktı, ama bu klasör oluşturulamadı: yoldaki bir ad klasör değil, bir dosya.\n\nBu klasörün oluşturulabildiğini (XDG_CACHE_HOME ayarlıysa gösterdiği yeri) denetleyip yeniden deneyin. Dosyanın önceki içeriği olduğu gibi duruyor.";
+        QTest::newRow("torn list restored") << RuntimeError(Kind::SaveInterrupted, "data.txt").withPreviousKept(true)
+            << "\"data.txt\" listesinin \"@\" klasöründeki son kaydı yarıda kalmıştı: Hızlı liste yazılırken kapandı. Liste, o kayıttan önce alınan tam kopyadan eski hâline getirildi; o kayıttaki değişiklikler listede yok.\n\nGerekirse değişiklikleri Ayarlar penceresinde yeniden yapıp kaydedin.";
+        QTest::newRow("torn list not restored") << RuntimeError(Kind::SaveInterrupted, "data.txt").withErrno(EROFS).withBackup("/c/.data.txt.hizli-yedek.1")
+            << "\"data.txt\" listesinin \"@\" klasöründeki son kaydı yarıda kalmıştı ve liste eski hâline getirilemedi: dosya sistemi salt okunur. Listenin o kayıttan önceki tam bir kopyası \"/c/.data.txt.hizli-yedek.1\" dosyasında duruyor.\n\nBu kopyayı \"data.txt\" dosyasının yerine koyun; Hızlı bir sonraki başlangıçta da yeniden dener.";
         QTest::newRow("disk full") << RuntimeError(Kind::FileNotWritten, "sil.txt").withErrno(ENOSPC)
             << "\"sil.txt\" dosyası \"@\" klasörüne yazılamadı: diskte yer kalmadı.\n\nDiskte yer açıp yeniden deneyin.";
         QTest::newRow("no permission") << RuntimeError(Kind::FileNotWritten, "sil.txt").withErrno(EPERM)

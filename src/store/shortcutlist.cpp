@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "store/shortcutlist.h"
 
+#include "runtime/filereplacer.h"
 #include "runtime/filetable.h"
+#include "store/handoff.h"
 
 #include <QFile>
 
@@ -39,6 +41,12 @@ QByteArray ShortcutList::fingerprint()
            + QByteArray::number(qint64(st.st_size)) + ':' + QByteArray::number(qint64(st.st_mtim.tv_sec)) + '.'
            + QByteArray::number(qint64(st.st_mtim.tv_nsec)) + ':' + QByteArray::number(qint64(st.st_ctim.tv_sec))
            + '.' + QByteArray::number(qint64(st.st_ctim.tv_nsec));
+}
+
+std::optional<RuntimeError> ShortcutList::recover()
+{
+    FileReplacer::recover(HandOff::fileName(), false);
+    return FileReplacer::recover(fileName(), true);
 }
 
 void ShortcutList::write(const Entries &entries)
