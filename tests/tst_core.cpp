@@ -162,6 +162,7 @@ private slots:
         QTest::newRow("field the list cannot hold") << "a\"b" << "" << Kind::FieldNotStorable << 0;
         QTest::newRow("read-only list, read-only folder") << "new" << "read-only folder, list 0444" << Kind::FileNotWritten << EACCES;
         QTest::newRow("write-only list: no copy to keep") << "new" << "read-only folder, list 0200" << Kind::FileNotWritten << EACCES;
+        QTest::newRow("another launcher's save holds the folder") << "new" << "folder locked" << Kind::FileBusy << 0;
         QTest::newRow("no cache folder for the copy") << "new" << "read-only folder, list 0600, cache under a file" << Kind::CacheNotMade << ENOTDIR;
         // The old content goes back at once, as when a disk fills.
         QTest::newRow("in place, file size limit reached") << "new" << "hard link, size limit" << Kind::FileNotWritten << EFBIG;
@@ -181,6 +182,9 @@ private slots:
             QFile::setPermissions(path("."), QFile::ReadOwner | QFile::ExeOwner);
             QCOMPARE(::chmod("data.txt", mode_t(setup.mid(setup.indexOf("list ") + 5, 4).toInt(nullptr, 8))), 0);
         }
+        const int folder = ::open(".", O_RDONLY);
+        if (setup == "folder locked")
+            QCOMPARE(::flock(folder, LOCK_EX), 0);
         rlimit limit;
         ::getrlimit(RLIMIT_FSIZE, &limit);
         if (setup.contains("size limit")) {
@@ -192,8 +196,9 @@ private slots:
         ShortcutList::Entries entries;
         for (int k = 1; k <= 9; ++k)
             entries[k - 1] = {k == 5 ? caption5 : QString("c%1").arg(k), QString("p%1").arg(k)};
-        const RuntimeError e = raised([&] { ShortcutList::write(entries); });
+        const RuntimeError e = raised([&] { FilePlace now; ShortcutList::write(entries, ShortcutList::place(), &now); });
         ::setrlimit(RLIMIT_FSIZE, &limit);
+        ::close(folder);
         ::chmod("data.txt", 0600);
         QCOMPARE(read("data.txt"), kind == Kind::FileNotOpen ? list({"c1", "p1", "c2", "p2", "c3", "p3", "c4", "p4", "new, 5", "p5"}) : QByteArray("old"));
         QCOMPARE(QDir().entryList(QDir::Files | QDir::Hidden), QString(setup.contains("hard link") ? "data.txt other.txt" : setup.contains("file") ? "data.txt file" : "data.txt").split(' '));
@@ -226,7 +231,7 @@ private slots:
         }
         QCOMPARE(::close(::open("data.txt", O_CREAT | O_WRONLY, 0600)) == 0 && (!hardLink || ::link("data.txt", "other.txt") == 0), true);
         ShortcutList::Entries entries;
-        const RuntimeError e = raised([&] { ShortcutList::write(entries); });
+        const RuntimeError e = raised([&] { FilePlace now; ShortcutList::write(entries, ShortcutList::place(), &now); });
         char bytes[80] = {};
         const int fd = ::open(hardLink ? "other.txt" : "data.txt", O_RDONLY);
         const QByteArray written(bytes, ::read(fd, bytes, sizeof bytes));
@@ -424,6 +429,10 @@ private slots:
             << "\"data.txt\" listesinin \"@\" klasöründeki son kaydı yarıda kalmıştı: Hızlı liste yazılırken kapandı. Liste, o kayıttan önce alınan tam kopyadan eski hâline getirildi; o kayıttaki değişiklikler listede yok.\n\nGerekirse değişiklikleri Ayarlar penceresinde yeniden yapıp kaydedin.";
         QTest::newRow("torn list not restored") << RuntimeError(Kind::SaveInterrupted, "data.txt").withErrno(EROFS).withBackup("/c/.data.txt.hizli-yedek.1")
             << "\"data.txt\" listesinin \"@\" klasöründeki son kaydı yarıda kalmıştı ve liste eski hâline getirilemedi: dosya sistemi salt okunur. Listenin o kayıttan önceki tam bir kopyası \"/c/.data.txt.hizli-yedek.1\" dosyasında duruyor.\n\nBu kopyayı \"data.txt\" dosyasının yerine koyun; Hızlı bir sonraki başlangıçta da yeniden dener.";
+        QTest::newRow("save held by another") << RuntimeError(Kind::FileBusy, "data.txt")
+            << "\"data.txt\" dosyası \"@\" klasörüne yazılamadı: dosya şu anda başka bir Hızlı ya da başka bir program tarafından yazılıyor.\n\nBirkaç saniye sonra yeniden kaydedin. Dosyanın önceki içeriği olduğu gibi duruyor.";
+        QTest::newRow("root, another user's link") << RuntimeError(Kind::LinkNotFollowed, "data.txt", 65534).withPlace("/home/x/data.txt")
+            << "\"data.txt\" dosyası \"@\" klasörüne yazılamadı: bu ad, başka bir kullanıcının (nobody, kimlik 65534) \"/home/x/data.txt\" sembolik bağlantısından geçiyor. Yönetici (root) olarak çalışan Hızlı, başka kullanıcıların bağlantılarından geçerek yazmaz.\n\nListeyi o kullanıcının hesabından kaydedin ya da bağlantının yerine sıradan bir dosya koyun. Dosyanın önceki içeriği olduğu gibi duruyor.";
         QTest::newRow("disk full") << RuntimeError(Kind::FileNotWritten, "sil.txt").withErrno(ENOSPC)
             << "\"sil.txt\" dosyası \"@\" klasörüne yazılamadı: diskte yer kalmadı.\n\nDiskte yer açıp yeniden deneyin.";
         QTest::newRow("no permission") << RuntimeError(Kind::FileNotWritten, "sil.txt").withErrno(EPERM)

@@ -87,6 +87,21 @@ QStringList Messages::listChangedAnswers()
     return {QStringLiteral("Üzerine yaz"), QStringLiteral("Dosyayı koru")};
 }
 
+QString Messages::listMoved(const QString &name, const QString &leadsTo, bool exists)
+{
+    return QStringLiteral("\"%1\" adı, liste bu pencereye okunduktan sonra başka bir dosyaya çıkar oldu: "
+                          "şimdi \"%2\" dosyasına çıkıyor%3. Dosya başka bir programca değiştirilmiş, "
+                          "silinmiş ya da yerine bir bağlantı konmuş olabilir.\n\nYine de kaydederseniz "
+                          "liste oraya yazılır. Dosyayı korursanız hiçbir şey yazılmaz; kutulardaki "
+                          "düzenlemeleriniz olduğu gibi kalır.")
+        .arg(name, leadsTo, exists ? QString() : QStringLiteral(" (böyle bir dosya yok)"));
+}
+
+QStringList Messages::listMovedAnswers()
+{
+    return {QStringLiteral("Yine de kaydet"), QStringLiteral("Dosyayı koru")};
+}
+
 QByteArray Messages::noDisplay()
 {
     return QStringLiteral("hizli: Açılacak bir ekran yok: ne DISPLAY bir X sunucusuna ne de "
@@ -190,8 +205,8 @@ QString Messages::text(const RuntimeError &error)
             .arg(subject, error.folder());
     case Kind::LinkNotFollowed: {
         const passwd *user = ::getpwuid(uid_t(error.number()));
-        const QString owner = user ? QStringLiteral("\"%1\" (%2)").arg(QString::fromLocal8Bit(user->pw_name)).arg(error.number())
-                                   : QString::number(error.number());
+        const QString owner = user ? QStringLiteral("%1, kimlik %2").arg(QString::fromLocal8Bit(user->pw_name)).arg(error.number())
+                                   : QStringLiteral("kimlik %1").arg(error.number());
         return QStringLiteral("\"%1\" dosyası \"%2\" klasörüne yazılamadı: bu ad, başka bir kullanıcının "
                               "(%3) \"%4\" sembolik bağlantısından geçiyor. Yönetici (root) olarak çalışan "
                               "Hızlı, başka kullanıcıların bağlantılarından geçerek yazmaz.\n\nListeyi o "

@@ -71,16 +71,16 @@ void Runtime::messageBox(const QString &prompt, const QString &title)
     ask(prompt, title, {QStringLiteral("Tamam")});
 }
 
-int Runtime::ask(const QString &prompt, const QString &title, const QStringList &buttons)
+int Runtime::ask(const QString &prompt, const QString &title, const QStringList &buttons, int defaultButton)
 {
     if (state().messageBoxHook)
-        return state().messageBoxHook(prompt, title, buttons);
+        return state().messageBoxHook(prompt, title, buttons, defaultButton, int(buttons.size()) - 1);
     QMessageBox box(QMessageBox::NoIcon, title, displayText(prompt), QMessageBox::NoButton);
     box.setTextFormat(Qt::PlainText);
     QList<QPushButton *> pushButtons;
     for (const QString &caption : buttons)
         pushButtons << box.addButton(caption, QMessageBox::AcceptRole);
-    box.setDefaultButton(pushButtons.first());
+    box.setDefaultButton(pushButtons.value(defaultButton, pushButtons.first()));
     box.setEscapeButton(pushButtons.last());
     box.setWindowModality(Qt::ApplicationModal);
     box.exec();

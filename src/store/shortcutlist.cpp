@@ -5,10 +5,6 @@
 #include "runtime/filetable.h"
 #include "store/handoff.h"
 
-#include <QFile>
-
-#include <sys/stat.h>
-
 QString ShortcutList::fileName()
 {
     return QStringLiteral("data.txt");
@@ -32,15 +28,9 @@ void ShortcutList::close()
     FileTable::close(fileNumber);
 }
 
-QByteArray ShortcutList::fingerprint()
+FilePlace ShortcutList::place()
 {
-    struct stat st;
-    if (::stat(QFile::encodeName(fileName()).constData(), &st) != 0)
-        return {};
-    return QByteArray::number(quint64(st.st_dev)) + ':' + QByteArray::number(quint64(st.st_ino)) + ':'
-           + QByteArray::number(qint64(st.st_size)) + ':' + QByteArray::number(qint64(st.st_mtim.tv_sec)) + '.'
-           + QByteArray::number(qint64(st.st_mtim.tv_nsec)) + ':' + QByteArray::number(qint64(st.st_ctim.tv_sec))
-           + '.' + QByteArray::number(qint64(st.st_ctim.tv_nsec));
+    return FilePlace::of(fileName());
 }
 
 std::optional<RuntimeError> ShortcutList::recover()
@@ -49,10 +39,15 @@ std::optional<RuntimeError> ShortcutList::recover()
     return FileReplacer::recover(fileName(), true);
 }
 
-void ShortcutList::write(const Entries &entries)
+bool ShortcutList::write(const Entries &entries, const FilePlace &expected, FilePlace *now)
 {
     FileTable::open(fileNumber, fileName(), FileTable::Mode::Output);
     try {
+        *now = FileTable::place(fileNumber);
+        if (!(*now == expected)) {
+            FileTable::discard(fileNumber);
+            return false;
+        }
         for (const ShortcutEntry &entry : entries)
             FileTable::writeRecord(fileNumber, {entry.caption, entry.path});
     } catch (...) {
@@ -60,4 +55,5 @@ void ShortcutList::write(const Entries &entries)
         throw;
     }
     FileTable::close(fileNumber);
+    return true;
 }

@@ -3,6 +3,7 @@
 
 #include "store/shortcutentry.h"
 
+#include "runtime/fileplace.h"
 #include "runtime/runtimeerror.h"
 
 #include <QByteArray>
@@ -27,9 +28,9 @@ public:
     static ShortcutEntry readEntry();
     static void close();
 
-    // What tells one version of the file from another without reading it:
-    // its identity, size and times. Empty when there is no such file.
-    static QByteArray fingerprint();
+    // Where the list's name leads now and which version of it is there,
+    // without reading it.
+    static FilePlace place();
 
     // What saves cut off by a crash left beside the list, the hand-off file
     // or in the cache is removed, and a list torn by a write in place gets
@@ -37,7 +38,11 @@ public:
     // the list is first read; returns what the user must be told.
     static std::optional<RuntimeError> recover();
 
-    // Replaces the whole list with nine records; the previous file stays as
-    // it was unless the new one is written complete.
-    static void write(const Entries &entries);
+    // Replaces the whole list with nine records if the name still leads to
+    // the list expected, unchanged; the previous file stays as it was unless
+    // the new one is written complete. Saves of one list by several windows
+    // or launchers are taken one at a time, from this check to the end of
+    // the write. False, with nothing written and where the name leads now
+    // through now, when the list is not the one expected.
+    static bool write(const Entries &entries, const FilePlace &expected, FilePlace *now);
 };
