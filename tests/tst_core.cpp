@@ -376,36 +376,77 @@ private slots:
         QCOMPARE(endStatus, 0);
     }
 
+    // The hand-off file belongs to the launcher that asked: its own new
+    // file, whatever stood there, and a choice only into that file and row.
+    void handOff_data()
+    {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<QString>("meanwhile");
+        QTest::addColumn<int>("refusedRow"); // -1: the choice is taken
+        QTest::addColumn<QByteArray>("after");
+        const QByteArray asked = "\"13\"\r\n";
+        const QByteArray chosen = asked + "\"A, B\",\"/x y/A, B\"\r\n";
+        QTest::newRow("symbolic link in its place") << "symbolic link" << "" << -1 << chosen;
+        QTest::newRow("hard link to a file of the user's") << "hard link" << "" << -1 << chosen;
+        QTest::newRow("another user's file") << "another user's" << "" << -1 << chosen;
+        QTest::newRow("another launcher asked since") << "" << "another launcher" << 7 << QByteArray("\"15\"\r\n");
+        QTest::newRow("target line edited in place") << "" << "edited" << 7 << QByteArray("\"02\"\r\n\"A, B\",\"/x y/A, B\"\r\n");
+        QTest::newRow("hard-linked since") << "" << "hard link" << 7 << asked;
+        QTest::newRow("removed") << "" << "removed" << 7 << QByteArray("<none>");
+        QTest::newRow("a browse that failed since") << "" << "failed browse" << 0 << QByteArray("<none>");
+    }
     void handOff()
     {
+        QFETCH(QString, before);
+        QFETCH(QString, meanwhile);
+        QFETCH(int, refusedRow);
+        QFETCH(QByteArray, after);
         write("target.txt", "kept");
-        QFile::link("target.txt", "sil.txt");
+        if (before == "symbolic link")
+            QFile::link("target.txt", "sil.txt");
+        if (before == "hard link")
+            QCOMPARE(::link("target.txt", "sil.txt"), 0);
+        if (before == "another user's") {
+            if (!privileged())
+                QSKIP("only root can give a file to another user");
+            QCOMPARE(::chown("target.txt", 65534, 65534), 0);
+            QCOMPARE(::link("target.txt", "sil.txt"), 0);
+        }
         HandOff::ask(7);
         const mode_t mask = ::umask(022);
         ::umask(mask);
         QCOMPARE(QFileInfo("sil.txt").permissions() & 0x7, QFile::Permissions(mask & 04 ? 0 : QFile::ReadOther));
-        QCOMPARE(read("target.txt"), QByteArray("kept"));
+        QCOMPARE(QFileInfo("sil.txt").ownerId(), ::geteuid());
         QVERIFY(!QFileInfo("sil.txt").isSymLink());
         QCOMPARE(read("sil.txt"), QByteArray("\"13\"\r\n"));
-        HandOff::Choice choice = HandOff::choose("A, B", "/x y/A, B");
-        QCOMPARE(read("sil.txt"), QByteArray("\"13\"\r\n\"A, B\",\"/x y/A, B\"\r\n"));
-        QCOMPARE(choice.row, 7);
-        QCOMPARE(choice.name, QString("A, B"));
-        QCOMPARE(choice.path, QString("/x y/A, B"));
-
-        write("sil.txt", "\"02\"\r\n");
-        QCOMPARE(HandOff::choose("a", "/a").row, 0);
-        const RuntimeError refused = raised([] { HandOff::choose("a\"b", "/d/a\"b"); });
-        QCOMPARE(refused.kind(), Kind::ChoiceNotStorable);
-        QCOMPARE(refused.subject(), QString("/d/a\"b"));
-        QCOMPARE(refused.character(), QString("\""));
-        QCOMPARE(read("sil.txt"), QByteArray("\"02\"\r\n\"a\",\"/a\"\r\n"));
-
-        QFile::remove("sil.txt");
-        const RuntimeError cut = raised([] { HandOff::choose("a", "/a"); });
-        QCOMPARE(cut.kind(), Kind::InputPastEnd);
-        QCOMPARE(cut.number(), 3);
+        if (meanwhile == "another launcher")
+            write("new.txt", "\"15\"\r\n"), ::rename("new.txt", "sil.txt");
+        if (meanwhile == "edited")
+            write("sil.txt", "\"02\"\r\n");
+        if (meanwhile == "hard link")
+            QCOMPARE(::link("sil.txt", "snapshot.txt"), 0);
+        if (meanwhile == "removed" || meanwhile == "failed browse")
+            QFile::remove("sil.txt");
+        if (meanwhile == "failed browse")
+            QDir().mkdir("sil.txt"), raised([] { HandOff::ask(8); });
+        const RuntimeError refused = raised([] {
+            const HandOff::Choice choice = HandOff::choose("A, B", "/x y/A, B");
+            QCOMPARE(choice.row, 7);
+            QCOMPARE(choice.name, QString("A, B"));
+            QCOMPARE(choice.path, QString("/x y/A, B"));
+        });
+        QCOMPARE(refused.kind(), refusedRow < 0 ? Kind::FileNotOpen : Kind::HandOffNotOurs);
+        QCOMPARE(refused.number(), refusedRow);
+        QCOMPARE(read("sil.txt"), after);
+        QCOMPARE(read("target.txt"), QByteArray("kept"));
         QVERIFY(!FileTable::isOpen(2));
+        if (refusedRow < 0) {
+            const RuntimeError bad = raised([] { HandOff::choose("a\"b", "/d/a\"b"); });
+            QCOMPARE(bad.kind(), Kind::ChoiceNotStorable);
+            QCOMPARE(bad.subject(), QString("/d/a\"b"));
+            QCOMPARE(bad.character(), QString("\""));
+            QCOMPARE(read("sil.txt"), after);
+        }
     }
 
     void messages_data()
@@ -433,6 +474,10 @@ private slots:
             << "\"data.txt\" dosyası \"@\" klasörüne yazılamadı: dosya şu anda başka bir Hızlı ya da başka bir program tarafından yazılıyor.\n\nBirkaç saniye sonra yeniden kaydedin. Dosyanın önceki içeriği olduğu gibi duruyor.";
         QTest::newRow("root, another user's link") << RuntimeError(Kind::LinkNotFollowed, "data.txt", 65534).withPlace("/home/x/data.txt")
             << "\"data.txt\" dosyası \"@\" klasörüne yazılamadı: bu ad, başka bir kullanıcının (nobody, kimlik 65534) \"/home/x/data.txt\" sembolik bağlantısından geçiyor. Yönetici (root) olarak çalışan Hızlı, başka kullanıcıların bağlantılarından geçerek yazmaz.\n\nListeyi o kullanıcının hesabından kaydedin ya da bağlantının yerine sıradan bir dosya koyun. Dosyanın önceki içeriği olduğu gibi duruyor.";
+        QTest::newRow("hand-off file not ours") << RuntimeError(Kind::HandOffNotOurs, "sil.txt", 7)
+            << "Program seçilmedi: \"sil.txt\" dosyası \"@\" klasöründe artık bu pencerenin 7. satır için yazdığı dosya değil; aynı klasörde çalışan başka bir Hızlı ya da başka bir program onu değiştirmiş. Hiçbir satır değişmedi.\n\n7. satırın \"Gözat\" düğmesine yeniden basıp programı yeniden seçin.";
+        QTest::newRow("no row waiting") << RuntimeError(Kind::HandOffNotOurs, "sil.txt", 0)
+            << "Program seçilmedi: hiçbir satır program beklemiyor, çünkü son \"Gözat\" tamamlanamadı. Hiçbir satır değişmedi.\n\nProgramı koymak istediğiniz satırın \"Gözat\" düğmesine yeniden basın.";
         QTest::newRow("disk full") << RuntimeError(Kind::FileNotWritten, "sil.txt").withErrno(ENOSPC)
             << "\"sil.txt\" dosyası \"@\" klasörüne yazılamadı: diskte yer kalmadı.\n\nDiskte yer açıp yeniden deneyin.";
         QTest::newRow("no permission") << RuntimeError(Kind::FileNotWritten, "sil.txt").withErrno(EPERM)

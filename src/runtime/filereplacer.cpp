@@ -157,10 +157,10 @@ void FileReplacer::checkUnchanged() const
 
 struct stat FileReplacer::commit()
 {
-    checkUnchanged();
+    Leftovers::tidy(m_location.folder(), m_location.leaf());
     if (!m_followLinks)
         return *replaceWhole(nullptr);
-    Leftovers::tidy(m_location.folder(), m_location.leaf());
+    checkUnchanged();
     if (!m_existed)
         return *replaceWhole(nullptr);
     settleOrphans(m_checked);
@@ -218,7 +218,8 @@ std::optional<struct stat> FileReplacer::replaceWhole(const struct stat *old)
         fail(error, old != nullptr);
     }
     try {
-        checkUnchanged();
+        if (m_followLinks)
+            checkUnchanged();
     } catch (const RuntimeError &) {
         Leftovers::remove(folder, temporary);
         throw;

@@ -234,6 +234,18 @@ QString Messages::text(const RuntimeError &error)
                               "\"%4\" dosyasında duruyor.\n\nBu kopyayı \"%1\" dosyasının yerine koyun; "
                               "Hızlı bir sonraki başlangıçta da yeniden dener.")
             .arg(subject, error.folder(), reason(error), error.backup());
+    case Kind::HandOffNotOurs:
+        if (!error.number()) {
+            return QStringLiteral("Program seçilmedi: hiçbir satır program beklemiyor, çünkü son \"Gözat\" "
+                                  "tamamlanamadı. Hiçbir satır değişmedi.\n\nProgramı koymak istediğiniz "
+                                  "satırın \"Gözat\" düğmesine yeniden basın.");
+        }
+        return QStringLiteral("Program seçilmedi: \"%1\" dosyası \"%2\" klasöründe artık bu pencerenin "
+                              "%3. satır için yazdığı dosya değil; aynı klasörde çalışan başka bir Hızlı ya "
+                              "da başka bir program onu değiştirmiş. Hiçbir satır değişmedi.\n\n%3. satırın "
+                              "\"Gözat\" düğmesine yeniden basıp programı yeniden seçin.")
+            .arg(subject, error.folder())
+            .arg(error.number());
     case Kind::FolderNotRead:
         return QStringLiteral("\"%1\" klasörü okunamadı: %2.\n\n"
                               "Sürücünün takılı ve erişilebilir olduğunu denetleyip yeniden deneyin "

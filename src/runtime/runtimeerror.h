@@ -33,6 +33,7 @@ public:
         LinkNotFollowed, // subject: file name; number: the link's owner; place: the link
         CacheNotMade,    // subject: file name; place: the cache folder; error: errno
         SaveInterrupted, // subject: file name; previousKept: restored; backup; error: errno
+        HandOffNotOurs,  // subject: file name; number: the row asked, 0 for none
     };
 
     // What stands where a regular file was expected.
