@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "runtime/descriptor.h"
 
+#include <cerrno>
 #include <unistd.h>
 
 #include <utility>
@@ -27,4 +28,17 @@ void Descriptor::reset(int fd)
     if (m_fd >= 0)
         ::close(m_fd);
     m_fd = fd;
+}
+
+bool Descriptor::writeAll(int fd, const char *bytes, qint64 size, qint64 offset)
+{
+    for (qint64 done = 0; done < size;) {
+        const ssize_t n = ::pwrite(fd, bytes + done, size_t(size - done), off_t(offset + done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += n;
+    }
+    return true;
 }

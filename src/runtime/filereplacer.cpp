@@ -14,19 +14,6 @@
 
 namespace {
 
-bool writeAll(int fd, const QByteArray &bytes)
-{
-    for (qsizetype done = 0; done < bytes.size();) {
-        const ssize_t n = ::pwrite(fd, bytes.constData() + done, size_t(bytes.size() - done), off_t(done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += n;
-    }
-    return true;
-}
-
 // Waits at most ms for an exclusive flock. Where the file system offers no
 // such lock (or the folder could only be opened to search it), the save
 // goes on without one.
@@ -67,7 +54,8 @@ bool copyAttributes(int folder, const QByteArray &leaf, int to)
         return path.isEmpty() ? ::flistxattr(from.get(), names, size) : ::listxattr(path.constData(), names, size);
     };
     auto get = [&](const char *name, void *value, size_t size) {
-        return path.isEmpty() ? ::fgetxattr(from.get(), name, value, size) : ::getxattr(path.constData(), name, value, size);
+        return path.isEmpty() ? ::fgetxattr(from.get(), name, value, size)
+                              : ::getxattr(path.constData(), name, value, size);
     };
     const ssize_t size = from.isOpen() ? list(nullptr, 0) : -1;
     if (size < 0)
@@ -85,6 +73,19 @@ bool copyAttributes(int folder, const QByteArray &leaf, int to)
             return false;
     }
     return true;
+}
+
+// The file open for rewriting, where it is still the one found (errno
+// EBUSY where another stands there now).
+Descriptor openSame(int folder, const QByteArray &leaf, const struct stat &found)
+{
+    Descriptor file(::openat(folder, leaf.constData(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    struct stat st;
+    if (file.isOpen() && (::fstat(file.get(), &st) != 0 || !sameInode(st, found))) {
+        file.reset();
+        errno = EBUSY;
+    }
+    return file;
 }
 
 bool followsForeignLink(const FileLocation &location)
@@ -183,9 +184,8 @@ void FileReplacer::settleOrphans(const struct stat &target)
     std::vector<Leftovers::Copy> copies = Leftovers::copiesOf(target, m_location.folder(), cache.get());
     if (copies.empty())
         return;
-    Descriptor file(::openat(m_location.folder(), m_location.leaf().constData(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
-    struct stat st;
-    if (file.isOpen() && ::fstat(file.get(), &st) == 0 && sameInode(st, target) && lockWithin(file.get(), lockWait))
+    const Descriptor file = openSame(m_location.folder(), m_location.leaf(), target);
+    if (file.isOpen() && lockWithin(file.get(), lockWait))
         Leftovers::settle(copies, file.get());
 }
 
@@ -197,7 +197,8 @@ std::optional<struct stat> FileReplacer::replaceWhole(const struct stat *old)
     QByteArray temporary;
     // A new file gets the usual permissions: the umask, or the folder's
     // default ACL.
-    const Descriptor file = Leftovers::create(folder, Leftovers::temporaryPrefix(m_location.leaf()), old ? 0600 : 0666, &temporary);
+    const QByteArray prefix = Leftovers::temporaryPrefix(m_location.leaf());
+    const Descriptor file = Leftovers::create(folder, prefix, old ? 0600 : 0666, &temporary);
     if (!file.isOpen()) {
         if (old)
             return {};
@@ -212,7 +213,7 @@ std::optional<struct stat> FileReplacer::replaceWhole(const struct stat *old)
             return {};
         }
     }
-    if (!writeAll(file.get(), m_bytes) || ::fsync(file.get()) != 0) {
+    if (!Descriptor::writeAll(file.get(), m_bytes.constData(), m_bytes.size(), 0) || ::fsync(file.get()) != 0) {
         const int error = errno;
         Leftovers::remove(folder, temporary);
         fail(error, old != nullptr);
@@ -238,13 +239,12 @@ std::optional<struct stat> FileReplacer::replaceWhole(const struct stat *old)
 struct stat FileReplacer::writeInPlace(const struct stat &old)
 {
     const QByteArray &leaf = m_location.leaf();
-    Descriptor file(::openat(m_location.folder(), leaf.constData(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
-    if (!file.isOpen())
+    const Descriptor file = openSame(m_location.folder(), leaf, old);
+    if (!file.isOpen() && errno != EBUSY)
         fail(errno, true);
-    struct stat st;
     // Launchers in other folders may write the same file through its other
     // names: the file itself is locked too.
-    if (::fstat(file.get(), &st) != 0 || !sameInode(st, old) || !lockWithin(file.get(), lockWait))
+    if (!file.isOpen() || !lockWithin(file.get(), lockWait))
         throw RuntimeError(RuntimeError::Kind::FileBusy, m_name);
 
     // The copy of the old content, beside the file or in the user's cache
@@ -267,7 +267,7 @@ struct stat FileReplacer::writeInPlace(const struct stat &old)
     }
     if (!copy.isOpen())
         fail(errno, true);
-    const QByteArray name = Leftovers::copyPrefix(leaf, st, m_bytes) + temporary.right(6);
+    const QByteArray name = Leftovers::copyPrefix(leaf, old, m_bytes) + temporary.right(6);
     if (!Leftovers::copyContent(file.get(), copy.get())
         || ::renameat(copyFolder, temporary.constData(), copyFolder, name.constData()) != 0) {
         const int error = errno;
@@ -283,7 +283,8 @@ struct stat FileReplacer::writeInPlace(const struct stat &old)
         Leftovers::remove(copyFolder, name);
         fail(error, true);
     }
-    if (!writeAll(file.get(), m_bytes) || ::ftruncate(file.get(), off_t(m_bytes.size())) != 0 || ::fsync(file.get()) != 0) {
+    if (!Descriptor::writeAll(file.get(), m_bytes.constData(), m_bytes.size(), 0)
+        || ::ftruncate(file.get(), off_t(m_bytes.size())) != 0 || ::fsync(file.get()) != 0) {
         const int error = errno;
         // The old content fits where it was: it goes back at once.
         if (Leftovers::copyContent(copy.get(), file.get())) {
@@ -293,8 +294,9 @@ struct stat FileReplacer::writeInPlace(const struct stat &old)
         fail(error, false, FileLocation::shownFolder(copyFolder) + u'/' + QFile::decodeName(name));
     }
     Leftovers::remove(copyFolder, name);
-    ::fstat(file.get(), &st);
-    return st;
+    struct stat written;
+    ::fstat(file.get(), &written);
+    return written;
 }
 
 std::optional<RuntimeError> FileReplacer::recover(const QString &name, bool followLinks)
@@ -312,10 +314,9 @@ std::optional<RuntimeError> FileReplacer::recover(const QString &name, bool foll
     std::vector<Leftovers::Copy> copies = Leftovers::copiesOf(st, location.folder(), cache.get());
     if (copies.empty())
         return {};
-    Descriptor file(::openat(location.folder(), location.leaf().constData(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
-    struct stat open;
+    const Descriptor file = openSame(location.folder(), location.leaf(), st);
     Leftovers::Outcome outcome;
-    if (file.isOpen() && ::fstat(file.get(), &open) == 0 && sameInode(open, st) && lockWithin(file.get(), lockWait)) {
+    if (file.isOpen() && lockWithin(file.get(), lockWait)) {
         outcome = Leftovers::settle(copies, file.get());
     } else {
         outcome.error = file.isOpen() ? EBUSY : errno;

@@ -42,6 +42,11 @@ OpenFile &entry(int number)
     return it->second;
 }
 
+FileTable::Identity identityOf(const struct stat &st)
+{
+    return {quint64(st.st_dev), quint64(st.st_ino), quint64(st.st_nlink)};
+}
+
 int specialKind(mode_t mode)
 {
     return S_ISLNK(mode)    ? RuntimeError::Link
@@ -160,7 +165,7 @@ FileTable::Identity FileTable::identity(int number)
     struct stat st;
     if (!file.device || ::fstat(file.device->handle(), &st) != 0)
         return {};
-    return {quint64(st.st_dev), quint64(st.st_ino), quint64(st.st_nlink)};
+    return identityOf(st);
 }
 
 FileTable::Identity FileTable::close(int number)
@@ -172,8 +177,7 @@ FileTable::Identity FileTable::close(int number)
     table().erase(it);
     if (!file.replacer)
         return {};
-    const struct stat st = file.replacer->commit();
-    return {quint64(st.st_dev), quint64(st.st_ino), quint64(st.st_nlink)};
+    return identityOf(file.replacer->commit());
 }
 
 void FileTable::discard(int number)

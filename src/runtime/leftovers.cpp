@@ -69,19 +69,6 @@ Descriptor orphan(int folder, const QByteArray &name, struct stat *st)
     return file;
 }
 
-bool writeAll(int fd, const char *bytes, qint64 size, off_t offset)
-{
-    for (qint64 done = 0; done < size;) {
-        const ssize_t n = ::pwrite(fd, bytes + done, size_t(size - done), offset + off_t(done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += n;
-    }
-    return true;
-}
-
 // Reads up to size bytes at offset, fewer only at the end of the file;
 // false on a read error.
 bool readAt(int fd, QByteArray *buffer, qint64 size, off_t offset)
@@ -196,7 +183,8 @@ std::vector<Leftovers::Copy> Leftovers::copiesOf(const struct stat &target, int 
     std::vector<Copy> copies;
     struct stat a;
     struct stat b;
-    const bool cacheIsFolder = cache >= 0 && ::fstat(cache, &a) == 0 && ::fstat(targetFolder, &b) == 0 && sameInode(a, b);
+    const bool cacheIsFolder =
+        cache >= 0 && ::fstat(cache, &a) == 0 && ::fstat(targetFolder, &b) == 0 && sameInode(a, b);
     for (const int folder : {targetFolder, cacheIsFolder ? -1 : cache}) {
         if (folder < 0)
             continue;
@@ -210,7 +198,8 @@ std::vector<Leftovers::Copy> Leftovers::copiesOf(const struct stat &target, int 
             copy.file = orphan(folder, name, &st);
             // Device numbers may change from one boot to the next; a copy
             // beside the file is on its file system whatever its number.
-            const bool sameDevice = device == quint64(target.st_dev) || (folder == targetFolder && st.st_dev == target.st_dev);
+            const bool sameDevice =
+                device == quint64(target.st_dev) || (folder == targetFolder && st.st_dev == target.st_dev);
             // Only a copy its own user (or root) made may become the list.
             if (copy.file.isOpen() && sameDevice && (st.st_uid == ::geteuid() || st.st_uid == 0))
                 copies.push_back(std::move(copy));
@@ -254,7 +243,7 @@ bool Leftovers::copyContent(int from, int to)
             return false;
         if (buffer.isEmpty())
             break;
-        if (!writeAll(to, buffer.constData(), buffer.size(), offset))
+        if (!Descriptor::writeAll(to, buffer.constData(), buffer.size(), offset))
             return false;
     }
     return ::ftruncate(to, offset) == 0 && ::fsync(to) == 0;

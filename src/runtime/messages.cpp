@@ -205,8 +205,8 @@ QString Messages::text(const RuntimeError &error)
             .arg(subject, error.folder());
     case Kind::LinkNotFollowed: {
         const passwd *user = ::getpwuid(uid_t(error.number()));
-        const QString owner = user ? QStringLiteral("%1, kimlik %2").arg(QString::fromLocal8Bit(user->pw_name)).arg(error.number())
-                                   : QStringLiteral("kimlik %1").arg(error.number());
+        const QString id = QStringLiteral("kimlik %1").arg(error.number());
+        const QString owner = user ? QString::fromLocal8Bit(user->pw_name) + QStringLiteral(", ") + id : id;
         return QStringLiteral("\"%1\" dosyası \"%2\" klasörüne yazılamadı: bu ad, başka bir kullanıcının "
                               "(%3) \"%4\" sembolik bağlantısından geçiyor. Yönetici (root) olarak çalışan "
                               "Hızlı, başka kullanıcıların bağlantılarından geçerek yazmaz.\n\nListeyi o "

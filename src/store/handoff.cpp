@@ -68,7 +68,7 @@ HandOff::Choice HandOff::choose(const QString &name, const QString &path)
     // Appending would make a file where none is: a missing one is not ours.
     struct stat st;
     if (!asked().row || ::lstat(QFile::encodeName(fileName()).constData(), &st) != 0
-        || quint64(st.st_ino) != asked().file.inode)
+        || FileTable::Identity{quint64(st.st_dev), quint64(st.st_ino)} != asked().file)
         refuse();
     Choice choice;
     try {

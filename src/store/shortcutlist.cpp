@@ -44,7 +44,7 @@ bool ShortcutList::write(const Entries &entries, const FilePlace &expected, File
     FileTable::open(fileNumber, fileName(), FileTable::Mode::Output);
     try {
         *now = FileTable::place(fileNumber);
-        if (!(*now == expected)) {
+        if (*now != expected) {
             FileTable::discard(fileNumber);
             return false;
         }
