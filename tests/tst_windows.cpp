@@ -27,6 +27,9 @@
 #include <QScopeGuard>
 #include <QTest>
 
+#include <cstdio>
+#include <unistd.h>
+
 using Kind = RuntimeError::Kind;
 Q_DECLARE_METATYPE(RuntimeError::Kind)
 
@@ -197,8 +200,9 @@ private slots:
     }
 
     // Nothing is lost: a box the list cannot hold or a list that cannot be
-    // written keeps every edit, and a list another program changed since it
-    // was read is overwritten only when the user says so.
+    // written keeps every edit; a list another program changed since it was
+    // read is overwritten only when the user says so, and a name that leads
+    // to another file now is kept by Enter and Escape alike.
     void settingsSave_data()
     {
         QTest::addColumn<int>("box");
@@ -211,9 +215,13 @@ private slots:
         QTest::newRow("quotation mark") << 6 << "a\"b" << "" << 0 << "quotation mark" << false;
         QTest::newRow("longer than a field") << 17 << longText << "" << 0 << "too long" << false;
         QTest::newRow("longest field") << 18 << longText.left(65536) << "" << 0 << "" << true;
-        QTest::newRow("list made a folder") << 1 << "ok" << "folder" << 0 << "changed,folder" << false;
+        QTest::newRow("list made a folder") << 1 << "ok" << "folder" << 0 << "folder" << false;
         QTest::newRow("list changed, kept") << 1 << "ok" << "changed" << 1 << "changed" << false;
         QTest::newRow("list changed, overwritten") << 1 << "ok" << "changed" << 0 << "changed" << true;
+        QTest::newRow("link put in place, Enter keeps") << 1 << "ok" << "link put in place" << pressEnter << "moved:other.txt" << false;
+        QTest::newRow("list replaced, Escape keeps") << 1 << "ok" << "replaced" << pressEscape << "moved:data.txt" << false;
+        QTest::newRow("link retargeted, saved there") << 1 << "ok" << "link retargeted" << 0 << "moved:other.txt" << true;
+        QTest::newRow("root, another user's link") << 1 << "ok" << "another user's link" << 0 << "foreign" << false;
     }
     void settingsSave()
     {
@@ -223,7 +231,14 @@ private slots:
         QFETCH(int, reply);
         QFETCH(QString, shown);
         QFETCH(bool, saved);
-        write("data.txt", list());
+        if (meanwhile == "another user's link" && !privileged())
+            QSKIP("only root can give a link to another user");
+        const bool linked = meanwhile == "link retargeted" || meanwhile == "another user's link";
+        write(linked ? "a.txt" : "data.txt", list());
+        if (linked)
+            QFile::link("a.txt", "data.txt");
+        if (meanwhile == "another user's link")
+            QCOMPARE(::lchown("data.txt", 65534, 65534), 0);
         startLauncher();
         Form1::instance().findChild<QAction *>("Ayarlar")->trigger();
         Form2 &settings = Form2::instance();
@@ -232,12 +247,19 @@ private slots:
             QFile::remove("data.txt"), QDir().mkdir("data.txt");
         if (meanwhile == "changed")
             write("data.txt", list({"other"}));
+        if (meanwhile.contains("link put") || meanwhile.contains("retargeted"))
+            write("other.txt", list({"other"})), QFile::remove("data.txt"), QFile::link("other.txt", "data.txt");
+        if (meanwhile == "replaced")
+            write("new.txt", list({"other"})), ::rename("new.txt", "data.txt");
         answer = reply;
         click(settings, "Command1");
         const QMap<QString, QString> texts = {
             {"quotation mark", Messages::text(RuntimeError(Kind::BoxNotStorable, {}, 6).withCharacter("\""))},
             {"too long", Messages::text(RuntimeError(Kind::BoxTooLong, {}, 17))},
             {"changed", Messages::listChanged("data.txt")},
+            {"moved:other.txt", Messages::listMoved("data.txt", path("other.txt"), true)},
+            {"moved:data.txt", Messages::listMoved("data.txt", path("data.txt"), true)},
+            {"foreign", Messages::text(RuntimeError(Kind::LinkNotFollowed, "data.txt", 65534).withPlace(path("data.txt")))},
             {"folder", Messages::text(RuntimeError(Kind::FileNotWritten, "data.txt"))}};
         QStringList expected;
         for (const QString &key : shown.split(',', Qt::SkipEmptyParts))
@@ -245,8 +267,10 @@ private slots:
         QCOMPARE(prompts, expected);
         QStringList fields = QString(list()).remove('"').remove('\r').replace('\n', ',').split(',').mid(0, 18);
         fields[box - 1] = text;
-        const QByteArray before = meanwhile == "folder" ? "<none>" : meanwhile == "changed" ? list({"other"}) : list();
+        const QByteArray before = meanwhile == "folder" ? "<none>" : meanwhile.isEmpty() || meanwhile == "another user's link" ? list() : list({"other"});
         QCOMPARE(read("data.txt"), saved ? list(fields) : before);
+        QCOMPARE(read("a.txt"), linked ? list() : QByteArray("<none>"));
+        QCOMPARE(QFileInfo("data.txt").isSymLink(), linked || meanwhile.contains("link put"));
         QCOMPARE(settings.text(box)->text(), text);
         QCOMPARE(settings.isVisible(), !saved);
         QCOMPARE(endStatus, saved ? 0 : -1);

@@ -5,6 +5,7 @@
 #include "runtime/desktop.h"
 #include "runtime/processstarter.h"
 #include "runtime/runtime.h"
+#include "runtime/runtimeerror.h"
 #include "runtime/twips.h"
 #include "controls/pushbutton.h"
 #include "controls/wrapmenubar.h"
@@ -111,6 +112,9 @@ QAction *Form1::launchItem(int position) const
 
 void Form1::Form_Load()
 {
+    // A save cut off by a crash is finished or undone before the list is read.
+    if (const std::optional<RuntimeError> notice = ShortcutList::recover())
+        Runtime::report(*notice);
     ShortcutList::openForReading();
     for (int position = 1; position <= launchItemCount; ++position)
         launchItem(position)->setText(ShortcutList::readEntry().caption);

@@ -42,6 +42,11 @@ OpenFile &entry(int number)
     return it->second;
 }
 
+FileTable::Identity identityOf(const struct stat &st)
+{
+    return {quint64(st.st_dev), quint64(st.st_ino), quint64(st.st_nlink)};
+}
+
 int specialKind(mode_t mode)
 {
     return S_ISLNK(mode)    ? RuntimeError::Link
@@ -111,6 +116,10 @@ QString FileTable::readField(int number)
     OpenFile &file = entry(number);
     QByteArray bytes;
     if (!file.reader || !file.reader->next(&bytes)) {
+        if (file.reader && file.reader->readError()) {
+            throw RuntimeError(RuntimeError::Kind::FileNotRead, file.name, file.fieldsRead + 1)
+                .withErrno(file.reader->readError());
+        }
         const bool tooLong = file.reader && file.reader->tooLong();
         throw RuntimeError(tooLong ? RuntimeError::Kind::FieldTooLong : RuntimeError::Kind::InputPastEnd,
                            file.name, file.fieldsRead + 1);
@@ -144,15 +153,31 @@ void FileTable::writeRecord(int number, const QStringList &fields)
     }
 }
 
-void FileTable::close(int number)
+FilePlace FileTable::place(int number)
+{
+    const OpenFile &file = entry(number);
+    return file.replacer ? file.replacer->place() : FilePlace();
+}
+
+FileTable::Identity FileTable::identity(int number)
+{
+    const OpenFile &file = entry(number);
+    struct stat st;
+    if (!file.device || ::fstat(file.device->handle(), &st) != 0)
+        return {};
+    return identityOf(st);
+}
+
+FileTable::Identity FileTable::close(int number)
 {
     auto it = table().find(number);
     if (it == table().end())
-        return;
+        return {};
     OpenFile file = std::move(it->second);
     table().erase(it);
-    if (file.replacer)
-        file.replacer->commit();
+    if (!file.replacer)
+        return {};
+    return identityOf(file.replacer->commit());
 }
 
 void FileTable::discard(int number)

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "runtime/fileplace.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -18,12 +20,28 @@ public:
     // refused (input, append) and replaced by a regular file (output).
     enum class Links { Follow, Refuse };
 
+    // Which file an open file number stands for.
+    struct Identity
+    {
+        quint64 device = 0;
+        quint64 inode = 0;
+        quint64 links = 0; // names of the file
+        bool operator==(const Identity &other) const { return device == other.device && inode == other.inode; }
+    };
+
+    // Output with links followed holds the save lock of the file's folder
+    // until the file is closed or dropped.
     static void open(int number, const QString &name, Mode mode, Links links = Links::Follow);
+    // Where an output file's name leads now.
+    static FilePlace place(int number);
+    // The file open for input or append.
+    static Identity identity(int number);
     // Throws once the read starts at the end of the file.
     static QString readField(int number);
     static void writeRecord(int number, const QStringList &fields);
     // Output files are committed here; a commit that fails raises the error.
-    static void close(int number);
+    // Returns the file written, for output.
+    static Identity close(int number);
     // Drops the file without committing what was written to it.
     static void discard(int number);
     // What the end of the program does: inputs and appends are closed,

@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <pwd.h>
 
 using Kind = RuntimeError::Kind;
 
@@ -36,6 +37,10 @@ QString Messages::reason(const RuntimeError &error)
         return QStringLiteral("disk kotası doldu");
     case EFBIG:
         return QStringLiteral("dosya izin verilen boyutu aşıyor");
+    case ENOTDIR:
+        return QStringLiteral("yoldaki bir ad klasör değil, bir dosya");
+    case EIO:
+        return QStringLiteral("giriş/çıkış hatası (disk ya da aygıt yanıt vermedi)");
     case ENOENT:
         return error.kind() == Kind::FolderNotRead ? QStringLiteral("böyle bir klasör yok")
                                                    : QStringLiteral("dosya ya da klasör yok");
@@ -81,6 +86,21 @@ QString Messages::listChanged(const QString &name)
 QStringList Messages::listChangedAnswers()
 {
     return {QStringLiteral("Üzerine yaz"), QStringLiteral("Dosyayı koru")};
+}
+
+QString Messages::listMoved(const QString &name, const QString &leadsTo, bool exists)
+{
+    return QStringLiteral("\"%1\" adı, liste bu pencereye okunduktan sonra başka bir dosyaya çıkar oldu: "
+                          "şimdi \"%2\" dosyasına çıkıyor%3. Dosya başka bir programca değiştirilmiş, "
+                          "silinmiş ya da yerine bir bağlantı konmuş olabilir.\n\nYine de kaydederseniz "
+                          "liste oraya yazılır. Dosyayı korursanız hiçbir şey yazılmaz; kutulardaki "
+                          "düzenlemeleriniz olduğu gibi kalır.")
+        .arg(name, leadsTo, exists ? QString() : QStringLiteral(" (böyle bir dosya yok)"));
+}
+
+QStringList Messages::listMovedAnswers()
+{
+    return {QStringLiteral("Yine de kaydet"), QStringLiteral("Dosyayı koru")};
 }
 
 QByteArray Messages::noDisplay()
@@ -146,7 +166,9 @@ QString Messages::text(const RuntimeError &error)
         if (error.previousKept())
             text += QStringLiteral(" Dosyanın önceki içeriği olduğu gibi duruyor.");
         if (!error.backup().isEmpty())
-            text += QStringLiteral(" Dosyanın önceki içeriği \"%1\" dosyasına kopyalandı.").arg(error.backup());
+            text += QStringLiteral(" Dosyanın önceki içeriği \"%1\" dosyasına kopyalandı; Hızlı listeyi bir "
+                                   "sonraki kayıtta ya da başlangıçta bu kopyadan geri getirir.")
+                        .arg(error.backup());
         return text;
     }
     case Kind::NotRegularFile: {
@@ -163,6 +185,13 @@ QString Messages::text(const RuntimeError &error)
                               "düzenleyicide açıp bu alanı kısaltın.")
             .arg(subject, error.folder())
             .arg(error.number());
+    case Kind::FileNotRead:
+        return QStringLiteral("\"%1\" dosyası \"%2\" klasöründe %3. alan okunurken okunamadı: %4.\n\n"
+                              "Dosyanın bulunduğu diskin ya da aygıtın erişilebilir olduğunu denetleyip "
+                              "yeniden deneyin.")
+            .arg(subject, error.folder())
+            .arg(error.number())
+            .arg(reason(error));
     case Kind::BoxTooLong:
         return QStringLiteral("Liste kaydedilmedi: %1. satırın \"%2\" kutusundaki metin 65536 "
                               "karakterden uzun.\n\nMetni kısaltıp yeniden kaydedin.")
@@ -194,6 +223,54 @@ QString Messages::text(const RuntimeError &error)
                               "klasöründen başlatıldı). Ayarlar penceresinde bu kısayolun yolunu "
                               "düzeltin.")
             .arg(subject, error.folder());
+    case Kind::FileBusy:
+        return QStringLiteral("\"%1\" dosyası \"%2\" klasörüne yazılamadı: dosya şu anda başka bir Hızlı ya "
+                              "da başka bir program tarafından yazılıyor.\n\nBirkaç saniye sonra yeniden "
+                              "kaydedin. Dosyanın önceki içeriği olduğu gibi duruyor.")
+            .arg(subject, error.folder());
+    case Kind::LinkNotFollowed: {
+        const passwd *user = ::getpwuid(uid_t(error.number()));
+        const QString id = QStringLiteral("kimlik %1").arg(error.number());
+        const QString owner = user ? QString::fromLocal8Bit(user->pw_name) + QStringLiteral(", ") + id : id;
+        return QStringLiteral("\"%1\" dosyası \"%2\" klasörüne yazılamadı: bu ad, başka bir kullanıcının "
+                              "(%3) \"%4\" sembolik bağlantısından geçiyor. Yönetici (root) olarak çalışan "
+                              "Hızlı, başka kullanıcıların bağlantılarından geçerek yazmaz.\n\nListeyi o "
+                              "kullanıcının hesabından kaydedin ya da bağlantının yerine sıradan bir dosya "
+                              "koyun. Dosyanın önceki içeriği olduğu gibi duruyor.")
+            .arg(subject, error.folder(), owner, error.place());
+    }
+    case Kind::CacheNotMade:
+        return QStringLiteral("\"%1\" dosyası \"%2\" klasörüne yazılamadı: klasör yeni dosya almadığı için "
+                              "önceki içeriğin kopyası \"%3\" klasörüne konacaktı, ama bu klasör "
+                              "oluşturulamadı: %4.\n\nBu klasörün oluşturulabildiğini (XDG_CACHE_HOME "
+                              "ayarlıysa gösterdiği yeri) denetleyip yeniden deneyin. Dosyanın önceki içeriği "
+                              "olduğu gibi duruyor.")
+            .arg(subject, error.folder(), error.place(), reason(error));
+    case Kind::SaveInterrupted:
+        if (error.previousKept()) {
+            return QStringLiteral("\"%1\" listesinin \"%2\" klasöründeki son kaydı yarıda kalmıştı: Hızlı "
+                                  "liste yazılırken kapandı. Liste, o kayıttan önce alınan tam kopyadan eski "
+                                  "hâline getirildi; o kayıttaki değişiklikler listede yok.\n\nGerekirse "
+                                  "değişiklikleri Ayarlar penceresinde yeniden yapıp kaydedin.")
+                .arg(subject, error.folder());
+        }
+        return QStringLiteral("\"%1\" listesinin \"%2\" klasöründeki son kaydı yarıda kalmıştı ve liste "
+                              "eski hâline getirilemedi: %3. Listenin o kayıttan önceki tam bir kopyası "
+                              "\"%4\" dosyasında duruyor.\n\nBu kopyayı \"%1\" dosyasının yerine koyun; "
+                              "Hızlı bir sonraki başlangıçta da yeniden dener.")
+            .arg(subject, error.folder(), reason(error), error.backup());
+    case Kind::HandOffNotOurs:
+        if (!error.number()) {
+            return QStringLiteral("Program seçilmedi: hiçbir satır program beklemiyor, çünkü son \"Gözat\" "
+                                  "tamamlanamadı. Hiçbir satır değişmedi.\n\nProgramı koymak istediğiniz "
+                                  "satırın \"Gözat\" düğmesine yeniden basın.");
+        }
+        return QStringLiteral("Program seçilmedi: \"%1\" dosyası \"%2\" klasöründe artık bu pencerenin "
+                              "%3. satır için yazdığı dosya değil; aynı klasörde çalışan başka bir Hızlı ya "
+                              "da başka bir program onu değiştirmiş. Hiçbir satır değişmedi.\n\n%3. satırın "
+                              "\"Gözat\" düğmesine yeniden basıp programı yeniden seçin.")
+            .arg(subject, error.folder())
+            .arg(error.number());
     case Kind::FolderNotRead:
         return QStringLiteral("\"%1\" klasörü okunamadı: %2.\n\n"
                               "Sürücünün takılı ve erişilebilir olduğunu denetleyip yeniden deneyin "

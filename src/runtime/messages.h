@@ -18,6 +18,12 @@ public:
     // read, and its answers: overwrite first, keep the file last.
     static QString listChanged(const QString &name);
     static QStringList listChangedAnswers();
+    // The question a save asks when the list's name leads to another file
+    // than the one read (a link put in place or changed, the file replaced),
+    // naming the file it leads to now; its answers: save there first, keep
+    // the file last.
+    static QString listMoved(const QString &name, const QString &leadsTo, bool exists);
+    static QStringList listMovedAnswers();
 
     // The one line on standard error when there is no display to open.
     static QByteArray noDisplay();

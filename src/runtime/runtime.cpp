@@ -71,10 +71,10 @@ void Runtime::messageBox(const QString &prompt, const QString &title)
     ask(prompt, title, {QStringLiteral("Tamam")});
 }
 
-int Runtime::ask(const QString &prompt, const QString &title, const QStringList &buttons)
+int Runtime::ask(const QString &prompt, const QString &title, const QStringList &buttons, int defaultButton)
 {
     if (state().messageBoxHook)
-        return state().messageBoxHook(prompt, title, buttons);
+        return state().messageBoxHook(prompt, title, buttons, defaultButton, int(buttons.size()) - 1);
     // Owned by the window the user is in, so that the window manager keeps
     // it above that window and gives that window the focus back.
     Form *from = Form::active();
@@ -83,7 +83,7 @@ int Runtime::ask(const QString &prompt, const QString &title, const QStringList 
     QList<QPushButton *> pushButtons;
     for (const QString &caption : buttons)
         pushButtons << box.addButton(caption, QMessageBox::AcceptRole);
-    box.setDefaultButton(pushButtons.first());
+    box.setDefaultButton(pushButtons.value(defaultButton, pushButtons.first()));
     box.setEscapeButton(pushButtons.last());
     box.setWindowModality(Qt::ApplicationModal);
     box.exec();

@@ -15,9 +15,10 @@ class RuntimeError;
 class Runtime
 {
 public:
-    // Returns the index of the button the box was closed with.
+    // Returns the index of the button the box was closed with; it is told
+    // which button Enter and which Escape would press.
     using MessageBoxHook = std::function<int(const QString &prompt, const QString &title,
-                                             const QStringList &buttons)>;
+                                             const QStringList &buttons, int enterButton, int escapeButton)>;
     using EndHook = std::function<void(int status)>;
 
     static const QString &title();
@@ -39,9 +40,10 @@ public:
     // The modal box with one OK button. An LF CR pair (and any lone LF or CR)
     // shows as one line break; the prompt itself is not changed.
     static void messageBox(const QString &prompt, const QString &title);
-    // The same box with buttons of its own, the first the default and the
-    // last the one that Escape presses; returns the index of the one pressed.
-    static int ask(const QString &prompt, const QString &title, const QStringList &buttons);
+    // The same box with buttons of its own, defaultButton the one Enter
+    // presses and the last the one Escape presses; returns the index of the
+    // one pressed.
+    static int ask(const QString &prompt, const QString &title, const QStringList &buttons, int defaultButton = 0);
     static void report(const RuntimeError &error);
 
     // Every window goes at once, open files are closed, the process exits.

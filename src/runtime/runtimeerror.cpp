@@ -39,6 +39,12 @@ RuntimeError &RuntimeError::withBackup(QString path)
     return *this;
 }
 
+RuntimeError &RuntimeError::withPlace(QString path)
+{
+    m_place = std::move(path);
+    return *this;
+}
+
 const char *RuntimeError::what() const noexcept
 {
     return "Hızlı run-time error";

@@ -18,6 +18,7 @@ public:
         FileNotOpened,   // subject: file name; error: errno
         NotRegularFile,  // subject: file name; number: a SpecialFile
         FieldTooLong,    // subject: file name; number: the field
+        FileNotRead,     // subject: file name; number: the field; error: errno
         FileAlreadyOpen, // subject: file name; number: the file number
         FileNotOpen,     // number: the file number
         InputPastEnd,    // subject: file name; number: the field that was missing
@@ -30,6 +31,11 @@ public:
         FolderNotRead,   // subject: folder; error: ENOENT or EACCES
         FolderNotMade,   // subject: the list's folder; error: errno
         ProgramMissing,  // subject: the program a command line names
+        FileBusy,        // subject: file name
+        LinkNotFollowed, // subject: file name; number: the link's owner; place: the link
+        CacheNotMade,    // subject: file name; place: the cache folder; error: errno
+        SaveInterrupted, // subject: file name; previousKept: restored; backup; error: errno
+        HandOffNotOurs,  // subject: file name; number: the row asked, 0 for none
     };
 
     // What stands where a regular file was expected.
@@ -41,6 +47,7 @@ public:
     RuntimeError &withCharacter(QString character);
     RuntimeError &withPreviousKept(bool kept);
     RuntimeError &withBackup(QString path);
+    RuntimeError &withPlace(QString path);
 
     Kind kind() const { return m_kind; }
     const QString &subject() const { return m_subject; }
@@ -50,6 +57,8 @@ public:
     bool previousKept() const { return m_previousKept; }
     // Where the old content waits when a failed write had begun in place.
     const QString &backup() const { return m_backup; }
+    // Another path the error is about: a link, the cache folder.
+    const QString &place() const { return m_place; }
     // The working folder when the error was raised: files are named
     // without a folder, so this is where they were looked for.
     const QString &folder() const { return m_folder; }
@@ -66,6 +75,7 @@ private:
     QString m_character;
     bool m_previousKept = false;
     QString m_backup;
+    QString m_place;
     QString m_folder;
     bool m_subjectIsFolder = false;
 };

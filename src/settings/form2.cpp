@@ -122,7 +122,7 @@ QLineEdit *Form2::text(int number)
 void Form2::readRows()
 {
     // Taken before the read: a change made while reading shows as a change.
-    m_readFingerprint = ShortcutList::fingerprint();
+    m_readPlace = ShortcutList::place();
     ShortcutList::openForReading();
     for (int row = 1; row <= rowCount; ++row) {
         const ShortcutEntry entry = ShortcutList::readEntry();
@@ -167,9 +167,16 @@ void Form2::Command1_Click()
     // every edit as they were, so the user can mend the cause and save again.
     try {
         checkStorable();
-        if (!mayOverwrite())
-            return;
-        ShortcutList::write(entries);
+        // The list is held from the check to the end of the write, but not
+        // while a question waits: the answer is checked against the list
+        // as it is once it is held again.
+        FilePlace expected = m_readPlace;
+        FilePlace now;
+        while (!ShortcutList::write(entries, expected, &now)) {
+            if (!mayOverwrite(expected, now))
+                return;
+            expected = now;
+        }
     } catch (const RuntimeError &error) {
         Runtime::report(error);
         if (error.kind() == RuntimeError::Kind::BoxNotStorable || error.kind() == RuntimeError::Kind::BoxTooLong)
@@ -181,13 +188,16 @@ void Form2::Command1_Click()
 }
 
 // Another program (a second launcher, a text editor) may have saved the
-// list since it was read here: the user chooses whose version stays.
-bool Form2::mayOverwrite() const
+// list since it was read here: the user chooses whose version stays. Where
+// the name now leads to another file, keeping it is what Enter and Escape
+// do: the new file may be one the user never meant to write.
+bool Form2::mayOverwrite(const FilePlace &expected, const FilePlace &now) const
 {
-    if (ShortcutList::fingerprint() == m_readFingerprint)
-        return true;
-    return Runtime::ask(Messages::listChanged(ShortcutList::fileName()), Runtime::title(),
-                        Messages::listChangedAnswers())
+    const QString name = ShortcutList::fileName();
+    if (now.sameFile(expected))
+        return Runtime::ask(Messages::listChanged(name), Runtime::title(), Messages::listChangedAnswers()) == 0;
+    return Runtime::ask(Messages::listMoved(name, now.shownPath(), now.exists()), Runtime::title(),
+                        Messages::listMovedAnswers(), 1)
            == 0;
 }
 

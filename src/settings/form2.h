@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "runtime/fileplace.h"
 #include "runtime/form.h"
 
 #include <array>
@@ -49,7 +50,7 @@ private:
 
     void readRows();
     void checkStorable() const;
-    bool mayOverwrite() const;
+    bool mayOverwrite(const FilePlace &expected, const FilePlace &now) const;
     void browse(int row);
 
     QLabel *m_label1 = nullptr;
@@ -60,5 +61,5 @@ private:
     QPushButton *m_command2 = nullptr;
     QPushButton *m_command3 = nullptr;
     QShortcut *m_escape = nullptr;
-    QByteArray m_readFingerprint;
+    FilePlace m_readPlace;
 };

@@ -6,17 +6,52 @@
 #include "text/handoffrecord.h"
 #include "text/recordwriter.h"
 
+#include <QFile>
+
+#include <sys/stat.h>
+
 QString HandOff::fileName()
 {
     return QStringLiteral("sil.txt");
 }
 
+namespace {
+
+struct Asked
+{
+    int row = 0;
+    FileTable::Identity file;
+};
+
+Asked &asked()
+{
+    static Asked last;
+    return last;
+}
+
+// Whether the file open under number is the one this launcher made, with
+// no other name through which anything else could reach it.
+bool ours(int number)
+{
+    const FileTable::Identity open = FileTable::identity(number);
+    return open == asked().file && open.links == 1;
+}
+
+[[noreturn]] void refuse()
+{
+    throw RuntimeError(RuntimeError::Kind::HandOffNotOurs, HandOff::fileName(), asked().row);
+}
+
+}
+
 void HandOff::ask(int row)
 {
+    // A browse that fails leaves no row waiting.
+    asked() = {};
     try {
         FileTable::open(fileNumber, fileName(), FileTable::Mode::Output, FileTable::Links::Refuse);
         FileTable::writeRecord(fileNumber, HandOffRecord::targetLine(row));
-        FileTable::close(fileNumber);
+        asked() = {row, FileTable::close(fileNumber)};
     } catch (const RuntimeError &) {
         FileTable::discard(fileNumber);
         throw;
@@ -30,13 +65,22 @@ HandOff::Choice HandOff::choose(const QString &name, const QString &path)
         if (!bad.isEmpty())
             throw RuntimeError(RuntimeError::Kind::ChoiceNotStorable, path).withCharacter(bad);
     }
+    // Appending would make a file where none is: a missing one is not ours.
+    struct stat st;
+    if (!asked().row || ::lstat(QFile::encodeName(fileName()).constData(), &st) != 0
+        || FileTable::Identity{quint64(st.st_dev), quint64(st.st_ino)} != asked().file)
+        refuse();
     Choice choice;
     try {
         FileTable::open(fileNumber, fileName(), FileTable::Mode::Append, FileTable::Links::Refuse);
+        if (!ours(fileNumber))
+            refuse();
         FileTable::writeRecord(fileNumber, HandOffRecord::selection(name, path));
         FileTable::close(fileNumber);
 
         FileTable::open(fileNumber, fileName(), FileTable::Mode::Input, FileTable::Links::Refuse);
+        if (!ours(fileNumber))
+            refuse();
         choice.row = HandOffRecord::rowOfTarget(FileTable::readField(fileNumber));
         choice.name = FileTable::readField(fileNumber);
         choice.path = FileTable::readField(fileNumber);
@@ -45,5 +89,7 @@ HandOff::Choice HandOff::choose(const QString &name, const QString &path)
         FileTable::discard(fileNumber);
         throw;
     }
+    if (choice.row != asked().row)
+        refuse();
     return choice;
 }

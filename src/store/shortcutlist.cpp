@@ -1,11 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "store/shortcutlist.h"
 
+#include "runtime/filereplacer.h"
 #include "runtime/filetable.h"
-
-#include <QFile>
-
-#include <sys/stat.h>
+#include "store/handoff.h"
 
 QString ShortcutList::fileName()
 {
@@ -30,21 +28,26 @@ void ShortcutList::close()
     FileTable::close(fileNumber);
 }
 
-QByteArray ShortcutList::fingerprint()
+FilePlace ShortcutList::place()
 {
-    struct stat st;
-    if (::stat(QFile::encodeName(fileName()).constData(), &st) != 0)
-        return {};
-    return QByteArray::number(quint64(st.st_dev)) + ':' + QByteArray::number(quint64(st.st_ino)) + ':'
-           + QByteArray::number(qint64(st.st_size)) + ':' + QByteArray::number(qint64(st.st_mtim.tv_sec)) + '.'
-           + QByteArray::number(qint64(st.st_mtim.tv_nsec)) + ':' + QByteArray::number(qint64(st.st_ctim.tv_sec))
-           + '.' + QByteArray::number(qint64(st.st_ctim.tv_nsec));
+    return FilePlace::of(fileName());
 }
 
-void ShortcutList::write(const Entries &entries)
+std::optional<RuntimeError> ShortcutList::recover()
+{
+    FileReplacer::recover(HandOff::fileName(), false);
+    return FileReplacer::recover(fileName(), true);
+}
+
+bool ShortcutList::write(const Entries &entries, const FilePlace &expected, FilePlace *now)
 {
     FileTable::open(fileNumber, fileName(), FileTable::Mode::Output);
     try {
+        *now = FileTable::place(fileNumber);
+        if (*now != expected) {
+            FileTable::discard(fileNumber);
+            return false;
+        }
         for (const ShortcutEntry &entry : entries)
             FileTable::writeRecord(fileNumber, {entry.caption, entry.path});
     } catch (...) {
@@ -52,4 +55,5 @@ void ShortcutList::write(const Entries &entries)
         throw;
     }
     FileTable::close(fileNumber);
+    return true;
 }

@@ -3,10 +3,14 @@
 
 #include "store/shortcutentry.h"
 
+#include "runtime/fileplace.h"
+#include "runtime/runtimeerror.h"
+
 #include <QByteArray>
 #include <QString>
 
 #include <array>
+#include <optional>
 
 // The user's nine entries in data.txt in the working folder, always under
 // file number 1. Readers open the list, take as many entries as they need and
@@ -24,11 +28,21 @@ public:
     static ShortcutEntry readEntry();
     static void close();
 
-    // What tells one version of the file from another without reading it:
-    // its identity, size and times. Empty when there is no such file.
-    static QByteArray fingerprint();
+    // Where the list's name leads now and which version of it is there,
+    // without reading it.
+    static FilePlace place();
 
-    // Replaces the whole list with nine records; the previous file stays as
-    // it was unless the new one is written complete.
-    static void write(const Entries &entries);
+    // What saves cut off by a crash left beside the list, the hand-off file
+    // or in the cache is removed, and a list torn by a write in place gets
+    // its whole old content back from the copy made before it. Run before
+    // the list is first read; returns what the user must be told.
+    static std::optional<RuntimeError> recover();
+
+    // Replaces the whole list with nine records if the name still leads to
+    // the list expected, unchanged; the previous file stays as it was unless
+    // the new one is written complete. Saves of one list by several windows
+    // or launchers are taken one at a time, from this check to the end of
+    // the write. False, with nothing written and where the name leads now
+    // through now, when the list is not the one expected.
+    static bool write(const Entries &entries, const FilePlace &expected, FilePlace *now);
 };

@@ -3,6 +3,8 @@
 
 #include <QIODevice>
 
+#include <cerrno>
+
 namespace {
 bool isBlank(char c)
 {
@@ -29,7 +31,12 @@ bool FieldReader::peek(char *c)
         m_tooLong = true;
         return false;
     }
-    return m_device->peek(c, 1) == 1;
+    errno = 0;
+    const qint64 n = m_device->peek(c, 1);
+    // A device that fails (a disk error) must not pass for a list that ends.
+    if (n < 0 && !m_readError)
+        m_readError = errno ? errno : EIO;
+    return n == 1;
 }
 
 void FieldReader::skip()
@@ -43,7 +50,7 @@ bool FieldReader::next(QByteArray *field)
     field->clear();
     m_taken = 0;
     char c;
-    if (m_tooLong || !peek(&c))
+    if (m_tooLong || m_readError || !peek(&c))
         return false;
 
     skipBlanks();
@@ -67,7 +74,7 @@ bool FieldReader::next(QByteArray *field)
     }
     consumeDelimiter();
     m_tooLong = m_tooLong || field->size() > maxFieldSize;
-    return !m_tooLong;
+    return !m_tooLong && !m_readError;
 }
 
 void FieldReader::skipBlanks()

@@ -19,9 +19,11 @@ public:
     explicit FieldReader(QIODevice *device);
 
     // Reads the next field's bytes; false when the read starts at the end,
-    // or when the field runs past maxFieldSize (tooLong() then tells).
+    // when the field runs past maxFieldSize (tooLong() then tells), or when
+    // the device fails to read (readError() then holds its errno).
     bool next(QByteArray *field);
     bool tooLong() const { return m_tooLong; }
+    int readError() const { return m_readError; }
 
 private:
     bool peek(char *c);
@@ -33,4 +35,5 @@ private:
     QIODevice *m_device;
     qsizetype m_taken = 0;
     bool m_tooLong = false;
+    int m_readError = 0;
 };

@@ -19,10 +19,10 @@ void Fixture::init()
     titles.clear();
     endStatus = -1;
     answer = 0;
-    Runtime::setMessageBoxHook([this](const QString &prompt, const QString &title, const QStringList &) {
+    Runtime::setMessageBoxHook([this](const QString &prompt, const QString &title, const QStringList &, int enter, int escape) {
         prompts << prompt;
         titles << title;
-        return answer;
+        return answer == pressEnter ? enter : answer == pressEscape ? escape : answer;
     });
     Runtime::setEndHook([this](int status) { endStatus = status; });
 }

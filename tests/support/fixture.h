@@ -20,8 +20,10 @@ protected:
     QStringList prompts;
     QStringList titles;
     int endStatus = -1;
-    // The button the next box is closed with.
+    // The button the next box is closed with, or the key.
     int answer = 0;
+    static constexpr int pressEnter = -1;
+    static constexpr int pressEscape = -2;
 
     QString path(const QString &name) const { return m_dir->filePath(name); }
     void write(const QString &name, const QByteArray &bytes) const;
