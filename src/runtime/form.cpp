@@ -145,22 +145,30 @@ void Form::fitToScreen()
         setGeometry(fitted(m_place, knownFrame(), screen->availableGeometry()));
 }
 
+void Form::moveEvent(QMoveEvent *event)
+{
+    QMainWindow::moveEvent(event);
+    fitToFrame();
+}
+
+void Form::resizeEvent(QResizeEvent *event)
+{
+    QMainWindow::resizeEvent(event);
+    fitToFrame();
+}
+
 // The window manager frames a window as it maps it and tells its size; the
 // window is fitted once more with the real frame.
-bool Form::event(QEvent *event)
+void Form::fitToFrame()
 {
-    const bool result = QMainWindow::event(event);
-    if (m_frameGuessed && isVisible() && (event->type() == QEvent::Move || event->type() == QEvent::Resize)) {
-        const QRect outer = frameGeometry();
-        const QRect inner = geometry();
-        if (outer != inner) {
-            m_frameGuessed = false;
-            knownFrame() = QMargins(inner.left() - outer.left(), inner.top() - outer.top(),
-                                    outer.right() - inner.right(), outer.bottom() - inner.bottom());
-            fitToScreen();
-        }
-    }
-    return result;
+    const QRect outer = frameGeometry();
+    const QRect inner = geometry();
+    if (!m_frameGuessed || !isVisible() || outer == inner)
+        return;
+    m_frameGuessed = false;
+    knownFrame() = QMargins(inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+                            outer.bottom() - inner.bottom());
+    fitToScreen();
 }
 
 void Form::hideAll()

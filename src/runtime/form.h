@@ -60,12 +60,14 @@ protected:
     // The client area's place and size, as the window asks for them.
     void setPlace(const QRect &client);
 
-    bool event(QEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:
     void forget();
     void fitToScreen();
+    void fitToFrame();
     void returnFocus();
 
     Form **m_slot = nullptr;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "runtime/runninglauncher.h"
 
+#include <QCoreApplication>
 #include <QSocketNotifier>
 
 #include <cerrno>
@@ -141,7 +142,7 @@ void RunningLauncher::listen(std::function<void(const QByteArray &)> comeBack)
     listening.path = here.socket;
     listening.inode = st.st_ino;
     release();
-    auto *notifier = new QSocketNotifier(server, QSocketNotifier::Read);
+    auto *notifier = new QSocketNotifier(server, QSocketNotifier::Read, QCoreApplication::instance());
     QObject::connect(notifier, &QSocketNotifier::activated, notifier, [server, comeBack] {
         const int peer = ::accept4(server, nullptr, nullptr, SOCK_CLOEXEC);
         if (peer < 0)
