@@ -9,7 +9,7 @@
 //   save-trial race TRIALS WRITERS     several launchers saving at once
 //
 // Every check that fails prints what it saw and makes the exit status 1.
-#include "runtime/runtimeerror.h"
+#include "errors/runtimeerror.h"
 #include "store/shortcutlist.h"
 #include "text/recordwriter.h"
 

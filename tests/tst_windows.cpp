@@ -1,16 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "fixture.h"
 
-#include "controls/dirlistbox.h"
-#include "controls/filelistbox.h"
-#include "controls/volumes.h"
-#include "controls/wrapmenubar.h"
-#include "launcher/form1.h"
-#include "picker/form3.h"
-#include "runtime/messages.h"
-#include "runtime/runtime.h"
-#include "runtime/runtimeerror.h"
-#include "settings/form2.h"
+#include "widgets/accessiblefactory.h"
+#include "widgets/dirlistbox.h"
+#include "widgets/filelistbox.h"
+#include "filesystem/volumes.h"
+#include "widgets/wrapmenubar.h"
+#include "windows/form1.h"
+#include "windows/form3.h"
+#include "shell/messages.h"
+#include "shell/runtime.h"
+#include "errors/runtimeerror.h"
+#include "windows/form2.h"
 
 #include <QAccessible>
 #include <QAction>
@@ -80,6 +81,8 @@ class WindowsTest : public Fixture
     }
 
 private slots:
+    void initTestCase() { AccessibleFactory::install(); }
+
     void launcherShowsTheList()
     {
         write("data.txt", list() + "\"tenth\"\r\n");

@@ -1,14 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "controls/volumes.h"
-#include "launcher/form1.h"
-#include "runtime/datafolder.h"
-#include "runtime/desktop.h"
-#include "runtime/form.h"
-#include "runtime/messages.h"
-#include "runtime/processstarter.h"
-#include "runtime/runninglauncher.h"
-#include "runtime/runtime.h"
-#include "runtime/runtimeerror.h"
+#include "filesystem/volumes.h"
+#include "widgets/accessiblefactory.h"
+#include "windows/form1.h"
+#include "desktop/datafolder.h"
+#include "desktop/desktop.h"
+#include "shell/form.h"
+#include "shell/messages.h"
+#include "process/processstarter.h"
+#include "desktop/runninglauncher.h"
+#include "shell/runtime.h"
+#include "errors/runtimeerror.h"
 
 #include <QApplication>
 #include <QDir>
@@ -90,6 +91,7 @@ int main(int argc, char **argv)
     QApplication app(count, args.data());
     app.setQuitOnLastWindowClosed(false);
     Desktop::watchUserInput();
+    AccessibleFactory::install();
     if (notEntered) {
         Runtime::report(*notEntered);
         return 1;

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "store/handoff.h"
 
-#include "runtime/filetable.h"
-#include "runtime/runtimeerror.h"
+#include "files/numberedfile.h"
+#include "errors/runtimeerror.h"
 #include "text/handoffrecord.h"
 #include "text/recordwriter.h"
 
@@ -29,11 +29,11 @@ Asked &asked()
     return last;
 }
 
-// Whether the file open under number is the one this launcher made, with
-// no other name through which anything else could reach it.
-bool ours(int number)
+// Whether the file open is the one this launcher made, with no other name
+// through which anything else could reach it.
+bool ours(const NumberedFile &file)
 {
-    const FileTable::Identity open = FileTable::identity(number);
+    const FileTable::Identity open = file.identity();
     return open == asked().file && open.links == 1;
 }
 
@@ -48,14 +48,9 @@ void HandOff::ask(int row)
 {
     // A browse that fails leaves no row waiting.
     asked() = {};
-    try {
-        FileTable::open(fileNumber, fileName(), FileTable::Mode::Output, FileTable::Links::Refuse);
-        FileTable::writeRecord(fileNumber, HandOffRecord::targetLine(row));
-        asked() = {row, FileTable::close(fileNumber)};
-    } catch (const RuntimeError &) {
-        FileTable::discard(fileNumber);
-        throw;
-    }
+    NumberedFile file(fileNumber, fileName(), FileTable::Mode::Output, FileTable::Links::Refuse);
+    file.writeRecord(HandOffRecord::targetLine(row));
+    asked() = {row, file.close()};
 }
 
 HandOff::Choice HandOff::choose(const QString &name, const QString &path)
@@ -70,25 +65,21 @@ HandOff::Choice HandOff::choose(const QString &name, const QString &path)
     if (!asked().row || ::lstat(QFile::encodeName(fileName()).constData(), &st) != 0
         || FileTable::Identity{quint64(st.st_dev), quint64(st.st_ino)} != asked().file)
         refuse();
-    Choice choice;
-    try {
-        FileTable::open(fileNumber, fileName(), FileTable::Mode::Append, FileTable::Links::Refuse);
-        if (!ours(fileNumber))
+    {
+        NumberedFile file(fileNumber, fileName(), FileTable::Mode::Append, FileTable::Links::Refuse);
+        if (!ours(file))
             refuse();
-        FileTable::writeRecord(fileNumber, HandOffRecord::selection(name, path));
-        FileTable::close(fileNumber);
-
-        FileTable::open(fileNumber, fileName(), FileTable::Mode::Input, FileTable::Links::Refuse);
-        if (!ours(fileNumber))
-            refuse();
-        choice.row = HandOffRecord::rowOfTarget(FileTable::readField(fileNumber));
-        choice.name = FileTable::readField(fileNumber);
-        choice.path = FileTable::readField(fileNumber);
-        FileTable::close(fileNumber);
-    } catch (const RuntimeError &) {
-        FileTable::discard(fileNumber);
-        throw;
+        file.writeRecord(HandOffRecord::selection(name, path));
+        file.close();
     }
+    Choice choice;
+    NumberedFile file(fileNumber, fileName(), FileTable::Mode::Input, FileTable::Links::Refuse);
+    if (!ours(file))
+        refuse();
+    choice.row = HandOffRecord::rowOfTarget(file.readField());
+    choice.name = file.readField();
+    choice.path = file.readField();
+    file.close();
     if (choice.row != asked().row)
         refuse();
     return choice;

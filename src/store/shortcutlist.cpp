@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "store/shortcutlist.h"
 
-#include "runtime/filereplacer.h"
-#include "runtime/filetable.h"
+#include "files/filelocation.h"
+#include "files/filereplacer.h"
+#include "files/numberedfile.h"
 #include "store/handoff.h"
 
 QString ShortcutList::fileName()
@@ -10,27 +11,21 @@ QString ShortcutList::fileName()
     return QStringLiteral("data.txt");
 }
 
-void ShortcutList::openForReading()
+void ShortcutList::read(int records, const std::function<void(int, const ShortcutEntry &)> &take)
 {
-    FileTable::open(fileNumber, fileName(), FileTable::Mode::Input);
-}
-
-ShortcutEntry ShortcutList::readEntry()
-{
-    ShortcutEntry entry;
-    entry.caption = FileTable::readField(fileNumber);
-    entry.path = FileTable::readField(fileNumber);
-    return entry;
-}
-
-void ShortcutList::close()
-{
-    FileTable::close(fileNumber);
+    NumberedFile list(fileNumber, fileName(), FileTable::Mode::Input);
+    for (int record = 1; record <= records; ++record) {
+        ShortcutEntry entry;
+        entry.caption = list.readField();
+        entry.path = list.readField();
+        take(record, entry);
+    }
+    list.close();
 }
 
 FilePlace ShortcutList::place()
 {
-    return FilePlace::of(fileName());
+    return FileLocation::resolve(fileName(), true).place();
 }
 
 std::optional<RuntimeError> ShortcutList::recover()
@@ -41,19 +36,12 @@ std::optional<RuntimeError> ShortcutList::recover()
 
 bool ShortcutList::write(const Entries &entries, const FilePlace &expected, FilePlace *now)
 {
-    FileTable::open(fileNumber, fileName(), FileTable::Mode::Output);
-    try {
-        *now = FileTable::place(fileNumber);
-        if (*now != expected) {
-            FileTable::discard(fileNumber);
-            return false;
-        }
-        for (const ShortcutEntry &entry : entries)
-            FileTable::writeRecord(fileNumber, {entry.caption, entry.path});
-    } catch (...) {
-        FileTable::discard(fileNumber);
-        throw;
-    }
-    FileTable::close(fileNumber);
+    NumberedFile list(fileNumber, fileName(), FileTable::Mode::Output);
+    *now = list.place();
+    if (*now != expected)
+        return false;
+    for (const ShortcutEntry &entry : entries)
+        list.writeRecord({entry.caption, entry.path});
+    list.close();
     return true;
 }

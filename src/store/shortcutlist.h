@@ -3,18 +3,20 @@
 
 #include "store/shortcutentry.h"
 
-#include "runtime/fileplace.h"
-#include "runtime/runtimeerror.h"
+#include "files/fileplace.h"
+#include "errors/runtimeerror.h"
 
 #include <QByteArray>
 #include <QString>
 
 #include <array>
+#include <functional>
 #include <optional>
 
 // The user's nine entries in data.txt in the working folder, always under
 // file number 1. Readers open the list, take as many entries as they need and
-// close it within one handler; nothing is cached between handlers.
+// close it within one call, and no failure on the way leaves it open;
+// nothing is cached between handlers.
 class ShortcutList
 {
 public:
@@ -24,9 +26,9 @@ public:
 
     static QString fileName();
 
-    static void openForReading();
-    static ShortcutEntry readEntry();
-    static void close();
+    // Reads records 1 to records in order, each handed to take as soon as
+    // it is read.
+    static void read(int records, const std::function<void(int record, const ShortcutEntry &entry)> &take);
 
     // Where the list's name leads now and which version of it is there,
     // without reading it.

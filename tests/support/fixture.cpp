@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "fixture.h"
 
-#include "runtime/runtime.h"
+#include "shell/runtime.h"
 #include "text/windows1254.h"
 
 #include <QDir>

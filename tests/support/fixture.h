@@ -1,11 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "errors/runtimeerror.h"
+
 #include <QObject>
 #include <QStringList>
 #include <QTemporaryDir>
 
 #include <memory>
+#include <optional>
 
 #include <unistd.h>
 
@@ -50,3 +53,15 @@ private:
 #define SKIP_IF_PRIVILEGED()                                                                 \
     if (privileged())                                                                        \
         QSKIP("root reads and writes regardless of permissions; run as an unprivileged user")
+
+// The error an operation raised; none when it ran to its end.
+template <typename F>
+std::optional<RuntimeError> raised(F &&operation)
+{
+    try {
+        operation();
+    } catch (const RuntimeError &error) {
+        return error;
+    }
+    return std::nullopt;
+}

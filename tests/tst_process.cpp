@@ -1,0 +1,75 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Which program a command line names, and its start.
+#include "fixture.h"
+
+#include "errors/runtimeerror.h"
+#include "process/processstarter.h"
+
+#include <QDir>
+#include <QTest>
+
+using Kind = RuntimeError::Kind;
+Q_DECLARE_METATYPE(RuntimeError::Kind)
+
+class ProcessTest : public Fixture
+{
+    Q_OBJECT
+
+private slots:
+    void resolves_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("missing");
+        QTest::newRow("folder with blanks, arguments") << "@/my tools/run me  -x  y" << "@/my tools/run me" << QStringList{"-x", "y"} << "";
+        QTest::newRow("longest run of words wins") << "@/a b c" << "@/a b" << QStringList{"c"} << "";
+        QTest::newRow("tabs separate words") << "@/a\tb" << "@/a" << QStringList{"b"} << "";
+        QTest::newRow("bare name never from the working folder") << "a x" << "" << QStringList{} << "";
+        QTest::newRow("leading blanks skipped") << "  @/a  x" << "@/a" << QStringList{"x"} << "";
+        QTest::newRow("relative path") << "./a --x" << "@/a" << QStringList{"--x"} << "";
+        QTest::newRow("bare name on PATH") << "sh -c true" << "/usr/bin/sh" << QStringList{"-c", "true"} << "";
+        QTest::newRow("one-letter name on PATH") << "[ 1 = 1 ]" << "/usr/bin/[" << QStringList{"1", "=", "1", "]"} << "";
+        QTest::newRow("quotation marks group words") << "\"@/my tools/run me\" \"a b\"" << "@/my tools/run me" << QStringList{"a b"} << "";
+        QTest::newRow("document is no program") << "@/doc.txt" << "" << QStringList{} << "";
+        QTest::newRow("missing program") << "@/nothing here" << "" << QStringList{} << "";
+        QTest::newRow("blanks only") << "   " << "" << QStringList{} << "";
+        // The program in "a c" is gone; "a" is not started with the rest as arguments.
+        QTest::newRow("a removed program's prefix") << "@/a c/run x" << "" << QStringList{} << "@/a c/run";
+        QTest::newRow("a folder in a program's place") << "@/a c" << "" << QStringList{} << "@/a c";
+    }
+    void resolves()
+    {
+        QFETCH(QString, line);
+        QFETCH(QString, program);
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, missing);
+        QDir().mkdir("my tools");
+        QDir().mkdir("a c");
+        writeProgram("a");
+        writeProgram("a b");
+        writeProgram("my tools/run me");
+        write("doc.txt", "text");
+        const ProcessStarter::Command command = ProcessStarter::resolve(line.replace("@", QDir::currentPath()));
+        QCOMPARE(command.program, program.replace("@", QDir::currentPath()));
+        QCOMPARE(command.arguments, arguments);
+        QCOMPARE(command.missing, missing.replace("@", QDir::currentPath()));
+    }
+
+    void starts()
+    {
+        writeProgram("prog");
+        ProcessStarter::start("./prog İş  x");
+        QCOMPARE(started(), path("prog") + "|İş|x|");
+        QDir().mkdir("prog x");
+        for (const auto &[line, kind, subject] : {std::tuple{"./missing x", Kind::StartFailed, "./missing x"},
+                                                  {"./prog x/gone", Kind::ProgramMissing, "./prog x/gone"}}) {
+            const std::optional<RuntimeError> e = raised([line = line] { ProcessStarter::start(line); });
+            QVERIFY(e);
+            QCOMPARE(std::pair(e->kind(), e->subject()), std::pair(kind, QString(subject)));
+        }
+    }
+};
+
+QTEST_MAIN(ProcessTest)
+#include "tst_process.moc"

@@ -1,0 +1,312 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The list and the hand-off file: reading, saving whole or not at all, what a
+// crash left, and whose choice a hand-off carries.
+#include "fixture.h"
+
+#include "errors/runtimeerror.h"
+#include "files/filetable.h"
+#include "store/handoff.h"
+#include "store/shortcutlist.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QTest>
+
+#include <cerrno>
+#include <climits>
+#include <csignal>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using Kind = RuntimeError::Kind;
+Q_DECLARE_METATYPE(RuntimeError::Kind)
+
+class StoreTest : public Fixture
+{
+    Q_OBJECT
+
+private slots:
+    // A reader takes the records it needs, in file order, and however its
+    // reading ends the list is closed: the next read of it opens.
+    void listReading_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("taken");
+        QTest::addColumn<int>("kind"); // -1: nothing raised
+        QTest::addColumn<int>("number");
+        QTest::newRow("ten records, nine read") << list({}, 10) << 9 << -1 << 0;
+        QTest::newRow("eight records and a caption") << list({}, 8) + "\"only a caption\"" << 8 << int(Kind::InputPastEnd) << 18;
+        // Ended at the budget of a field, however long the file.
+        QTest::newRow("a field longer than any list holds")
+            << "\"c1\",\"" + QByteArray(65536, 'x') + "\"\r\n" + QByteArray(1 << 22, 'y') << 1 << int(Kind::FieldTooLong) << 3;
+        QTest::newRow("a read error is no short list") << QByteArray("/proc/self/mem") << 0 << int(Kind::FileNotRead) << 1;
+    }
+    void listReading()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, taken);
+        QFETCH(int, kind);
+        QFETCH(int, number);
+        if (bytes.startsWith('/'))
+            QFile::link(bytes, "data.txt");
+        else
+            write("data.txt", bytes);
+        QStringList read;
+        const std::optional<RuntimeError> e = raised([&] {
+            ShortcutList::read(9, [&](int record, const ShortcutEntry &entry) {
+                if (record == 1) { // the list holds its number while it is read
+                    const auto busy = raised([] { FileTable::open(1, "other.txt", FileTable::Mode::Output); });
+                    QVERIFY(busy && busy->kind() == Kind::FileAlreadyOpen);
+                }
+                read << QString("%1 %2 %3").arg(record).arg(entry.caption, entry.path.left(2));
+            });
+        });
+        QCOMPARE(e ? int(e->kind()) : -1, kind);
+        QCOMPARE(e ? e->number() : 0, number);
+        QStringList expected;
+        for (int k = 1; k <= taken; ++k)
+            expected << QString("%1 c%1 %2").arg(k).arg(bytes.size() > 65536 ? "xx" : QString("p%1").arg(k));
+        QCOMPARE(read, expected);
+        QVERIFY(!FileTable::isOpen(1) && !QFile::exists("other.txt"));
+        QFile::remove("data.txt");
+        write("data.txt", list());
+        QVERIFY(!raised([] { ShortcutList::read(9, [](int, const ShortcutEntry &) {}); }));
+    }
+
+    // The new list replaces the old one only once it is written whole.
+    void saveIsAllOrNothing_data()
+    {
+        QTest::addColumn<QString>("caption5");
+        QTest::addColumn<QString>("setup");
+        QTest::addColumn<int>("kind"); // -1: nothing raised
+        QTest::addColumn<int>("error");
+        QTest::newRow("written") << "new, 5" << "" << -1 << 0;
+        QTest::newRow("field the list cannot hold") << "a\"b" << "" << int(Kind::FieldNotStorable) << 0;
+        QTest::newRow("read-only list, read-only folder") << "new" << "read-only folder, list 0444" << int(Kind::FileNotWritten) << EACCES;
+        QTest::newRow("write-only list: no copy to keep") << "new" << "read-only folder, list 0200" << int(Kind::FileNotWritten) << EACCES;
+        QTest::newRow("another launcher's save holds the folder") << "new" << "folder locked" << int(Kind::FileBusy) << 0;
+        QTest::newRow("no cache folder for the copy") << "new" << "read-only folder, list 0600, cache under a file" << int(Kind::CacheNotMade) << ENOTDIR;
+        // The old content goes back at once, as when a disk fills.
+        QTest::newRow("in place, file size limit reached") << "new" << "hard link, size limit" << int(Kind::FileNotWritten) << EFBIG;
+    }
+    void saveIsAllOrNothing()
+    {
+        QFETCH(QString, caption5);
+        QFETCH(QString, setup);
+        QFETCH(int, kind);
+        QFETCH(int, error);
+        write("data.txt", "old");
+        QDir().mkdir("cache"); // while the folder still takes one
+        if (setup.contains("cache under a file"))
+            write("file", ""), qputenv("XDG_CACHE_HOME", path("file/cache").toUtf8());
+        if (setup.startsWith("read-only folder")) {
+            SKIP_IF_PRIVILEGED();
+            QFile::setPermissions(path("."), QFile::ReadOwner | QFile::ExeOwner);
+            QCOMPARE(::chmod("data.txt", mode_t(setup.mid(setup.indexOf("list ") + 5, 4).toInt(nullptr, 8))), 0);
+        }
+        const int folder = ::open(".", O_RDONLY);
+        if (setup == "folder locked")
+            QCOMPARE(::flock(folder, LOCK_EX), 0);
+        rlimit limit;
+        ::getrlimit(RLIMIT_FSIZE, &limit);
+        if (setup.contains("size limit")) {
+            QCOMPARE(::link("data.txt", "other.txt"), 0);
+            ::signal(SIGXFSZ, SIG_IGN);
+            const rlimit small = {30, limit.rlim_max};
+            ::setrlimit(RLIMIT_FSIZE, &small);
+        }
+        ShortcutList::Entries entries;
+        for (int k = 1; k <= 9; ++k)
+            entries[k - 1] = {k == 5 ? caption5 : QString("c%1").arg(k), QString("p%1").arg(k)};
+        const std::optional<RuntimeError> e = raised([&] {
+            FilePlace now;
+            ShortcutList::write(entries, ShortcutList::place(), &now);
+        });
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        ::close(folder);
+        ::chmod("data.txt", 0600);
+        QCOMPARE(read("data.txt"), kind < 0 ? list({"c1", "p1", "c2", "p2", "c3", "p3", "c4", "p4", "new, 5", "p5"}) : QByteArray("old"));
+        QCOMPARE(QDir().entryList(QDir::Files | QDir::Hidden), QString(setup.contains("hard link") ? "data.txt other.txt" : setup.contains("file") ? "data.txt file" : "data.txt").split(' '));
+        QCOMPARE(QDir("cache/hizli").entryList(QDir::Files | QDir::Hidden), QStringList());
+        QCOMPARE(e ? int(e->kind()) : -1, kind);
+        QVERIFY(!FileTable::isOpen(1));
+        if (!e)
+            return;
+        QCOMPARE(e->error(), error);
+        QCOMPARE(e->previousKept(), e->kind() == Kind::FileNotWritten || e->kind() == Kind::CacheNotMade);
+        QCOMPARE(e->place(), e->kind() == Kind::CacheNotMade ? path("file/cache/hizli") : QString());
+        QCOMPARE(e->character(), QString(caption5.contains('"') ? "\"" : ""));
+    }
+
+    // Every step of a save goes from the folder it opened, so no path grows
+    // past what the system takes, however deep the folder.
+    void saveInTheDeepestFolders_data()
+    {
+        QTest::addColumn<int>("depth");
+        QTest::addColumn<bool>("hardLink");
+        QTest::newRow("a temporary's path past PATH_MAX") << PATH_MAX - 12 << false;
+        QTest::newRow("in place, beyond PATH_MAX") << PATH_MAX + 800 << true;
+    }
+    void saveInTheDeepestFolders()
+    {
+        QFETCH(int, depth);
+        QFETCH(bool, hardLink);
+        QStringList names;
+        for (int length = int(QDir::currentPath().size()); length < depth; length += int(names.last().size()) + 1) {
+            names << QString(qMin(250, depth - length - 1), QChar(char16_t(u'a' + names.size() % 26)));
+            QVERIFY(::mkdir(names.last().toUtf8(), 0700) == 0 && ::chdir(names.last().toUtf8()) == 0);
+        }
+        QCOMPARE(::close(::open("data.txt", O_CREAT | O_WRONLY, 0600)) == 0 && (!hardLink || ::link("data.txt", "other.txt") == 0), true);
+        ShortcutList::Entries entries;
+        const std::optional<RuntimeError> e = raised([&] {
+            FilePlace now;
+            ShortcutList::write(entries, ShortcutList::place(), &now);
+        });
+        char bytes[80] = {};
+        const int fd = ::open(hardLink ? "other.txt" : "data.txt", O_RDONLY);
+        const QByteArray written(bytes, ::read(fd, bytes, sizeof bytes));
+        ::close(fd);
+        QStringList left;
+        DIR *dir = ::opendir(".");
+        while (const dirent *entry = ::readdir(dir))
+            left << entry->d_name;
+        ::closedir(dir);
+        ::unlink("data.txt"), ::unlink("other.txt");
+        for (qsizetype i = names.size() - 1; i >= 0; --i)
+            QVERIFY(::chdir("..") == 0 && ::rmdir(names.at(i).toUtf8()) == 0);
+        QVERIFY(!e);
+        QCOMPARE(written, QByteArray("\"\",\"\"\r\n").repeated(9));
+        left.sort();
+        QCOMPARE(left, QString(hardLink ? ". .. data.txt other.txt" : ". .. data.txt").split(' '));
+    }
+
+    // What a save killed at any moment left is settled at the next start:
+    // the list is whole again, and only a running save's files stay.
+    void recovery_data()
+    {
+        QTest::addColumn<QByteArray>("list");
+        QTest::addColumn<QByteArray>("fresh"); // what the save was writing
+        QTest::addColumn<QString>("where");
+        QTest::addColumn<QByteArray>("expected");
+        QTest::addColumn<bool>("restored");
+        const QByteArray old = "\"old one\",\"o1\"\r\n\"old two\",\"o2\"\r\n";
+        QTest::newRow("torn") << QByteArray("\"n\",\"n\"\r\n\"torn") << QByteArray("\"n\",\"n\"\r\n\"new\"\r\n") << "folder" << old << true;
+        QTest::newRow("torn, copy in the cache") << QByteArray("\"n\",\"n\"\r\n\"torn") << QByteArray("\"m\"") << "cache" << old << true;
+        QTest::newRow("written, length not yet set") << "\"new\"\r\n" + old.mid(9) << QByteArray("\"new\"\r\n") << "folder" << QByteArray("\"new\"\r\n") << false;
+        QTest::newRow("written") << QByteArray("\"new\"\r\n") << QByteArray("\"new\"\r\n") << "cache" << QByteArray("\"new\"\r\n") << false;
+        QTest::newRow("never begun") << old << QByteArray("\"new\"\r\n") << "folder" << old << false;
+        QTest::newRow("a running save's copy") << QByteArray("\"n") << QByteArray("\"new\"") << "held" << QByteArray("\"n") << false;
+        QTest::newRow("another file's copy") << QByteArray("\"n") << QByteArray("\"new\"") << "other" << QByteArray("\"n") << false;
+    }
+    void recovery()
+    {
+        QFETCH(QByteArray, list);
+        QFETCH(QByteArray, fresh);
+        QFETCH(QString, where);
+        QFETCH(QByteArray, expected);
+        QFETCH(bool, restored);
+        write("data.txt", list);
+        QDir().mkpath("cache/hizli");
+        struct stat st;
+        ::stat("data.txt", &st);
+        const QString copy = QString(where == "cache" ? "cache/hizli/" : "") + ".data.txt.hizli-yedek." + QString::number(st.st_dev) + '-'
+                             + QString::number(st.st_ino + (where == "other")) + '-' + QString::number(fresh.size()) + '-'
+                             + QCryptographicHash::hash(fresh, QCryptographicHash::Sha256).left(8).toHex() + ".Ab12Cd";
+        write(copy, "\"old one\",\"o1\"\r\n\"old two\",\"o2\"\r\n");
+        for (const char *temporary : {".data.txt.hizli.Ab12Cd", ".sil.txt.hizli.Ab12Cd", "cache/hizli/.data.txt.hizli.Ab12Cd"})
+            write(temporary, "part");
+        const int held = ::open(".data.txt.hizli.Ab12Cd", O_RDONLY), heldCopy = ::open(copy.toUtf8(), O_RDONLY);
+        if (where == "held")
+            QVERIFY(::flock(held, LOCK_EX) == 0 && ::flock(heldCopy, LOCK_EX) == 0);
+        const std::optional<RuntimeError> notice = ShortcutList::recover();
+        ::close(held), ::close(heldCopy);
+        QCOMPARE(read("data.txt"), expected);
+        QCOMPARE(notice.has_value(), restored);
+        QVERIFY(!restored || (notice->kind() == Kind::SaveInterrupted && notice->previousKept() && notice->backup().isEmpty()));
+        QCOMPARE(QFile::exists(copy), where == "held" || where == "other");
+        QStringList left = QDir().entryList(QDir::Files | QDir::Hidden) + QDir("cache/hizli").entryList(QDir::Files | QDir::Hidden);
+        left.removeAll(QFileInfo(copy).fileName());
+        QCOMPARE(left, QStringList(where == "held" ? QStringList{".data.txt.hizli.Ab12Cd", "data.txt"} : QStringList{"data.txt"}));
+    }
+
+    // The hand-off file belongs to the launcher that asked: its own new
+    // file, whatever stood there, and a choice only into that file and row.
+    void handOff_data()
+    {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<QString>("meanwhile");
+        QTest::addColumn<int>("refusedRow"); // -1: the choice is taken
+        QTest::addColumn<QByteArray>("after");
+        const QByteArray asked = "\"13\"\r\n";
+        const QByteArray chosen = asked + "\"A, B\",\"/x y/A, B\"\r\n";
+        QTest::newRow("symbolic link in its place") << "symbolic link" << "" << -1 << chosen;
+        QTest::newRow("hard link to a file of the user's") << "hard link" << "" << -1 << chosen;
+        QTest::newRow("another user's file") << "another user's" << "" << -1 << chosen;
+        QTest::newRow("another launcher asked since") << "" << "another launcher" << 7 << QByteArray("\"15\"\r\n");
+        QTest::newRow("target line edited in place") << "" << "edited" << 7 << QByteArray("\"02\"\r\n\"A, B\",\"/x y/A, B\"\r\n");
+        QTest::newRow("hard-linked since") << "" << "hard link" << 7 << asked;
+        QTest::newRow("removed") << "" << "removed" << 7 << QByteArray("<none>");
+        QTest::newRow("a browse that failed since") << "" << "failed browse" << 0 << QByteArray("<none>");
+    }
+    void handOff()
+    {
+        QFETCH(QString, before);
+        QFETCH(QString, meanwhile);
+        QFETCH(int, refusedRow);
+        QFETCH(QByteArray, after);
+        write("target.txt", "kept");
+        if (before == "symbolic link")
+            QFile::link("target.txt", "sil.txt");
+        if (before == "hard link")
+            QCOMPARE(::link("target.txt", "sil.txt"), 0);
+        if (before == "another user's") {
+            if (!privileged())
+                QSKIP("only root can give a file to another user");
+            QCOMPARE(::chown("target.txt", 65534, 65534), 0);
+            QCOMPARE(::link("target.txt", "sil.txt"), 0);
+        }
+        HandOff::ask(7);
+        const mode_t mask = ::umask(022);
+        ::umask(mask);
+        QCOMPARE(QFileInfo("sil.txt").permissions() & 0x7, QFile::Permissions(mask & 04 ? 0 : QFile::ReadOther));
+        QCOMPARE(QFileInfo("sil.txt").ownerId(), ::geteuid());
+        QVERIFY(!QFileInfo("sil.txt").isSymLink());
+        QCOMPARE(read("sil.txt"), QByteArray("\"13\"\r\n"));
+        if (meanwhile == "another launcher")
+            write("new.txt", "\"15\"\r\n"), ::rename("new.txt", "sil.txt");
+        if (meanwhile == "edited")
+            write("sil.txt", "\"02\"\r\n");
+        if (meanwhile == "hard link")
+            QCOMPARE(::link("sil.txt", "snapshot.txt"), 0);
+        if (meanwhile == "removed" || meanwhile == "failed browse")
+            QFile::remove("sil.txt");
+        if (meanwhile == "failed browse")
+            QDir().mkdir("sil.txt"), raised([] { HandOff::ask(8); });
+        const std::optional<RuntimeError> refused = raised([] {
+            const HandOff::Choice choice = HandOff::choose("A, B", "/x y/A, B");
+            QCOMPARE(choice.row, 7);
+            QCOMPARE(choice.name, QString("A, B"));
+            QCOMPARE(choice.path, QString("/x y/A, B"));
+        });
+        QCOMPARE(refused.has_value(), refusedRow >= 0);
+        QVERIFY(!refused || (refused->kind() == Kind::HandOffNotOurs && refused->number() == refusedRow));
+        QCOMPARE(read("sil.txt"), after);
+        QCOMPARE(read("target.txt"), QByteArray("kept"));
+        QVERIFY(!FileTable::isOpen(2));
+        if (refusedRow < 0) {
+            const std::optional<RuntimeError> bad = raised([] { HandOff::choose("a\"b", "/d/a\"b"); });
+            QVERIFY(bad);
+            QCOMPARE(std::tuple(bad->kind(), bad->subject(), bad->character()),
+                     std::tuple(Kind::ChoiceNotStorable, QString("/d/a\"b"), QString("\"")));
+            QCOMPARE(read("sil.txt"), after);
+        }
+    }
+};
+
+QTEST_MAIN(StoreTest)
+#include "tst_store.moc"
