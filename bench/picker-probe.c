@@ -69,8 +69,8 @@ static xcb_keycode_t keycode_of(xcb_keysym_t keysym)
 {
     const xcb_setup_t *setup = xcb_get_setup(conn);
     const int count = setup->max_keycode - setup->min_keycode + 1;
-    xcb_get_keyboard_mapping_reply_t *map = xcb_get_keyboard_mapping_reply(
-        conn, xcb_get_keyboard_mapping(conn, setup->min_keycode, count), NULL);
+    xcb_get_keyboard_mapping_reply_t *map =
+            xcb_get_keyboard_mapping_reply(conn, xcb_get_keyboard_mapping(conn, setup->min_keycode, count), NULL);
     if (!map)
         die("no keyboard mapping");
     const xcb_keysym_t *syms = xcb_get_keyboard_mapping_keysyms(map);
@@ -97,14 +97,16 @@ static void connect_probe(void)
 
 #define MAX_WINDOWS 64
 
-struct window {
+struct window
+{
     xcb_window_t id;
     int override;
-    double mapped_at;   /* last MapNotify */
-    double damaged_at;  /* last damage */
+    double mapped_at; /* last MapNotify */
+    double damaged_at; /* last damage */
 };
 
-struct run {
+struct run
+{
     pid_t pid;
     struct window windows[MAX_WINDOWS];
     int count;
@@ -130,8 +132,7 @@ static void handle(struct run *run, xcb_generic_event_t *event, double at)
             memset(w, 0, sizeof *w);
             w->id = e->window;
             w->override = e->override_redirect;
-            xcb_damage_create(conn, xcb_generate_id(conn), e->window,
-                              XCB_DAMAGE_REPORT_LEVEL_RAW_RECTANGLES);
+            xcb_damage_create(conn, xcb_generate_id(conn), e->window, XCB_DAMAGE_REPORT_LEVEL_RAW_RECTANGLES);
             xcb_flush(conn);
         }
     } else if (type == XCB_MAP_NOTIFY) {
@@ -164,8 +165,7 @@ static void reap(struct run *run, int options)
 }
 
 /* Takes X events until until_ms, or until done(run, arg) holds. */
-static void pump(struct run *run, double until_ms,
-                 int (*done)(struct run *, const void *), const void *arg)
+static void pump(struct run *run, double until_ms, int (*done)(struct run *, const void *), const void *arg)
 {
     for (;;) {
         xcb_generic_event_t *event;
@@ -185,7 +185,7 @@ static void pump(struct run *run, double until_ms,
             if (run->exited)
                 die("the program ended (status %d)", run->status);
         }
-        struct pollfd fd = {xcb_get_file_descriptor(conn), POLLIN, 0};
+        struct pollfd fd = { xcb_get_file_descriptor(conn), POLLIN, 0 };
         poll(&fd, 1, left < 5 ? (int)left + 1 : 5);
     }
 }
@@ -193,10 +193,11 @@ static void pump(struct run *run, double until_ms,
 /* What a step waits for: a window first mapped after since (of the kind
  * asked for), damaged after it was mapped; or damage after since to a
  * window already known. */
-struct wait {
+struct wait
+{
     double since;
     int override;
-    xcb_window_t window;    /* 0: a new window */
+    xcb_window_t window; /* 0: a new window */
     struct window *found;
 };
 
@@ -205,8 +206,7 @@ static int arrived(struct run *run, const void *arg)
     struct wait *wait = (struct wait *)arg;
     for (int i = 0; i < run->count; ++i) {
         struct window *w = &run->windows[i];
-        if (wait->window ? w->id != wait->window
-                         : (w->override != wait->override || w->mapped_at < wait->since))
+        if (wait->window ? w->id != wait->window : (w->override != wait->override || w->mapped_at < wait->since))
             continue;
         if (w->damaged_at >= wait->since && w->damaged_at >= w->mapped_at && w->mapped_at) {
             wait->found = w;
@@ -227,8 +227,8 @@ static double wait_for(struct run *run, struct wait *wait, const char *what)
 static void geometry(xcb_window_t window, int *x, int *y, int *width, int *height)
 {
     xcb_get_geometry_reply_t *g = xcb_get_geometry_reply(conn, xcb_get_geometry(conn, window), NULL);
-    xcb_translate_coordinates_reply_t *origin = xcb_translate_coordinates_reply(
-        conn, xcb_translate_coordinates(conn, window, root, 0, 0), NULL);
+    xcb_translate_coordinates_reply_t *origin =
+            xcb_translate_coordinates_reply(conn, xcb_translate_coordinates(conn, window, root, 0, 0), NULL);
     if (!g || !origin)
         die("a window went away");
     *x = origin->dst_x;
@@ -333,8 +333,7 @@ static double plain_volumes(int *entries)
 /* ------------------------------------------------------------ figures */
 
 enum { SETTINGS, PICKER, PARENT, BACK, DRIVES, PLAIN, FIGURES };
-static const char *const names[FIGURES] = {"settings", "picker", "parent", "back", "drives",
-                                           "plain"};
+static const char *const names[FIGURES] = { "settings", "picker", "parent", "back", "drives", "plain" };
 
 static void print(const char *name, struct series *s)
 {
@@ -362,24 +361,23 @@ static void start(struct run *run, char *const argv[], const char *folder)
     }
 }
 
-static void one_run(char *const argv[], const char *folder, double settle, const char *shot,
-                    double figures[FIGURES])
+static void one_run(char *const argv[], const char *folder, double settle, const char *shot, double figures[FIGURES])
 {
     struct run run;
     start(&run, argv, folder);
-    struct wait launcher = {now_ms(), 0, 0, NULL};
+    struct wait launcher = { now_ms(), 0, 0, NULL };
     wait_for(&run, &launcher, "the launcher");
     pump(&run, now_ms() + settle, NULL, NULL);
 
     int x, y, width, height;
     geometry(launcher.found->id, &x, &y, &width, &height);
     const int row = (height - 33) / 11;
-    struct wait settings = {click(x + 12, y + 9 * row + row / 2), 0, 0, NULL};
+    struct wait settings = { click(x + 12, y + 9 * row + row / 2), 0, 0, NULL };
     figures[SETTINGS] = wait_for(&run, &settings, "\"Ayarlar\" (is there one menu item a row?)");
     pump(&run, now_ms() + settle, NULL, NULL);
 
     geometry(settings.found->id, &x, &y, &width, &height);
-    struct wait picker = {click(x + 384 + 24, y + 32 + 8), 0, 0, NULL};
+    struct wait picker = { click(x + 384 + 24, y + 32 + 8), 0, 0, NULL };
     figures[PICKER] = wait_for(&run, &picker, "row 1's \"Gözat\"");
     pump(&run, now_ms() + settle, NULL, NULL);
     const xcb_window_t picker_window = picker.found->id;
@@ -398,17 +396,17 @@ static void one_run(char *const argv[], const char *folder, double settle, const
     pump(&run, now_ms() + 50, NULL, NULL);
     key(keycode_up);
     pump(&run, now_ms() + settle, NULL, NULL);
-    struct wait parent = {key(keycode_return), 0, picker_window, NULL};
+    struct wait parent = { key(keycode_return), 0, picker_window, NULL };
     figures[PARENT] = wait_for(&run, &parent, "Return on the parent folder");
     pump(&run, now_ms() + settle, NULL, NULL);
     key(keycode_down);
     pump(&run, now_ms() + settle, NULL, NULL);
-    struct wait back = {key(keycode_return), 0, picker_window, NULL};
+    struct wait back = { key(keycode_return), 0, picker_window, NULL };
     figures[BACK] = wait_for(&run, &back, "Return on the folder");
     pump(&run, now_ms() + settle, NULL, NULL);
 
     geometry(picker_window, &x, &y, &width, &height);
-    struct wait drives = {click(x + 8 + 36, y + 8 + 10), 1, 0, NULL};
+    struct wait drives = { click(x + 8 + 36, y + 8 + 10), 1, 0, NULL };
     figures[DRIVES] = wait_for(&run, &drives, "the drive list");
 
     kill(run.pid, SIGKILL);
@@ -451,7 +449,7 @@ int main(int argc, char **argv)
     double figures[FIGURES];
     one_run(program, folder, settle, NULL, figures);
 
-    struct series series[FIGURES] = {{0}};
+    struct series series[FIGURES] = { { 0 } };
     int entries = 0;
     for (int n = 0; n < runs; ++n) {
         one_run(program, folder, settle, n == 0 ? shot : NULL, figures);

@@ -49,8 +49,7 @@ static xcb_atom_t wm_protocols, wm_delete_window;
 
 static xcb_atom_t atom(const char *name)
 {
-    xcb_intern_atom_reply_t *reply =
-        xcb_intern_atom_reply(conn, xcb_intern_atom(conn, 0, strlen(name), name), NULL);
+    xcb_intern_atom_reply_t *reply = xcb_intern_atom_reply(conn, xcb_intern_atom(conn, 0, strlen(name), name), NULL);
     if (!reply)
         die("cannot intern %s", name);
     xcb_atom_t result = reply->atom;
@@ -69,7 +68,8 @@ static void connect_probe(void)
 
 #define MAX_WINDOWS 16
 
-struct run {
+struct run
+{
     pid_t pid;
     double exec_at;
     double mapped_at;
@@ -131,13 +131,12 @@ static void handle(struct run *run, xcb_generic_event_t *event, double at)
         xcb_create_notify_event_t *e = (xcb_create_notify_event_t *)event;
         if (e->parent == root && run->window_count < MAX_WINDOWS) {
             run->windows[run->window_count++] = e->window;
-            xcb_damage_create(conn, xcb_generate_id(conn), e->window,
-                              XCB_DAMAGE_REPORT_LEVEL_RAW_RECTANGLES);
+            xcb_damage_create(conn, xcb_generate_id(conn), e->window, XCB_DAMAGE_REPORT_LEVEL_RAW_RECTANGLES);
             xcb_flush(conn);
         }
         if (trace)
-            fprintf(stderr, "%9.3f create 0x%x %dx%d%s\n", at - run->exec_at, e->window,
-                    e->width, e->height, e->override_redirect ? " override" : "");
+            fprintf(stderr, "%9.3f create 0x%x %dx%d%s\n", at - run->exec_at, e->window, e->width, e->height,
+                    e->override_redirect ? " override" : "");
     } else if (type == XCB_MAP_NOTIFY) {
         xcb_map_notify_event_t *e = (xcb_map_notify_event_t *)event;
         if (trace)
@@ -149,14 +148,13 @@ static void handle(struct run *run, xcb_generic_event_t *event, double at)
     } else if (type == damage_event + XCB_DAMAGE_NOTIFY) {
         xcb_damage_notify_event_t *e = (xcb_damage_notify_event_t *)event;
         if (trace)
-            fprintf(stderr, "%9.3f damage 0x%x %dx%d+%d+%d\n", at - run->exec_at, e->drawable,
-                    e->area.width, e->area.height, e->area.x, e->area.y);
+            fprintf(stderr, "%9.3f damage 0x%x %dx%d+%d+%d\n", at - run->exec_at, e->drawable, e->area.width,
+                    e->area.height, e->area.x, e->area.y);
         if (run->shown && e->drawable == run->shown && !run->painted_at)
             run->painted_at = at;
     } else if (type == 0 && trace) {
         xcb_generic_error_t *e = (xcb_generic_error_t *)event;
-        fprintf(stderr, "%9.3f X error %d (request %d)\n", at - run->exec_at, e->error_code,
-                e->major_code);
+        fprintf(stderr, "%9.3f X error %d (request %d)\n", at - run->exec_at, e->error_code, e->major_code);
     }
 }
 
@@ -179,20 +177,25 @@ static void pump(struct run *run, double until_ms, int (*done)(const struct run 
         reap(run, WNOHANG);
         if (run->exited && done)
             break;
-        struct pollfd fd = {xcb_get_file_descriptor(conn), POLLIN, 0};
+        struct pollfd fd = { xcb_get_file_descriptor(conn), POLLIN, 0 };
         poll(&fd, 1, left < 5 ? (int)left + 1 : 5);
     }
 }
 
-static int painted(const struct run *run) { return run->painted_at != 0; }
-static int exited(const struct run *run) { return run->exited; }
+static int painted(const struct run *run)
+{
+    return run->painted_at != 0;
+}
+static int exited(const struct run *run)
+{
+    return run->exited;
+}
 
 static void locate(struct run *run)
 {
-    xcb_get_geometry_reply_t *geometry =
-        xcb_get_geometry_reply(conn, xcb_get_geometry(conn, run->shown), NULL);
-    xcb_translate_coordinates_reply_t *origin = xcb_translate_coordinates_reply(
-        conn, xcb_translate_coordinates(conn, run->shown, root, 0, 0), NULL);
+    xcb_get_geometry_reply_t *geometry = xcb_get_geometry_reply(conn, xcb_get_geometry(conn, run->shown), NULL);
+    xcb_translate_coordinates_reply_t *origin =
+            xcb_translate_coordinates_reply(conn, xcb_translate_coordinates(conn, run->shown, root, 0, 0), NULL);
     if (!geometry || !origin)
         die("the window went away");
     run->x = origin->dst_x;
@@ -252,8 +255,7 @@ static int startup_run(struct run *run, char *const argv[], const char *folder, 
 static void row(const char *name, struct series *a, struct series *b)
 {
     const double ma = median(a), mb = median(b);
-    printf("%-26s %9.2f %9.2f   %9.2f %9.2f   %6.3f\n", name, minimum(a), ma, minimum(b), mb,
-           mb ? ma / mb : 0);
+    printf("%-26s %9.2f %9.2f   %9.2f %9.2f   %6.3f\n", name, minimum(a), ma, minimum(b), mb, mb ? ma / mb : 0);
 }
 
 static void write_file(const char *path, const char *text)
@@ -338,7 +340,7 @@ int main(int argc, char **argv)
     if (!startup_run(&run, program, folder, settle) || !startup_run(&run, reference, folder, settle))
         die("a warm-up run failed");
 
-    struct series map[2] = {{0}}, paint[2] = {{0}}, rss[2] = {{0}};
+    struct series map[2] = { { 0 } }, paint[2] = { { 0 } }, rss[2] = { { 0 } };
     for (int n = 0; n < runs; ++n) {
         for (int which = 0; which < 2; ++which) {
             /* Alternate which goes first, so neither always runs on the heels of the other. */
@@ -352,14 +354,13 @@ int main(int argc, char **argv)
             add(&paint[k], run.painted_at - run.exec_at);
             add(&rss[k], run.maxrss_kb / 1024.0);
             if (trace)
-                fprintf(stderr, "%s: mapped %.2f painted %.2f ms, %ld KiB, window %dx%d+%d+%d\n",
-                        command[0], run.mapped_at - run.exec_at, run.painted_at - run.exec_at,
-                        run.maxrss_kb, run.width, run.height, run.x, run.y);
+                fprintf(stderr, "%s: mapped %.2f painted %.2f ms, %ld KiB, window %dx%d+%d+%d\n", command[0],
+                        run.mapped_at - run.exec_at, run.painted_at - run.exec_at, run.maxrss_kb, run.width, run.height,
+                        run.x, run.y);
         }
     }
 
-    printf("start-up, %d runs each      %-21s %-21s %s\n", runs, "launcher", "reference",
-           "ratio");
+    printf("start-up, %d runs each      %-21s %-21s %s\n", runs, "launcher", "reference", "ratio");
     printf("%-26s %9s %9s   %9s %9s   %6s\n", "", "min", "median", "min", "median", "median");
     row("exec to window mapped (ms)", &map[0], &map[1]);
     row("exec to first paint (ms)", &paint[0], &paint[1]);
@@ -370,7 +371,7 @@ int main(int argc, char **argv)
          * takes from a click to the end of its process, against which the
          * launch below can be read. Both windows have their button along the
          * bottom edge. */
-        struct series close_exit[2] = {{0}};
+        struct series close_exit[2] = { { 0 } };
         for (int n = 0; n < launch_runs; ++n) {
             for (int k = 0; k < 2; ++k) {
                 char **command = k == 0 ? program : reference;
@@ -391,8 +392,7 @@ int main(int argc, char **argv)
                 pump(&run, now_ms() + 20, NULL);
             }
         }
-        printf("\nclose button, %d runs each   %-21s %-21s %s\n", launch_runs, "launcher",
-               "reference", "ratio");
+        printf("\nclose button, %d runs each   %-21s %-21s %s\n", launch_runs, "launcher", "reference", "ratio");
         row("press to exit (ms)", &close_exit[0], &close_exit[1]);
 
         /* The launch: the first item starts STAMP, which notes when it runs. */
@@ -405,7 +405,7 @@ int main(int argc, char **argv)
             strcat(list, line);
         write_file(list_path, list);
 
-        struct series to_exec = {0}, to_exit = {0};
+        struct series to_exec = { 0 }, to_exit = { 0 };
         for (int n = 0; n < launch_runs; ++n) {
             unlink(out);
             start(&run, program, folder);
@@ -425,8 +425,7 @@ int main(int argc, char **argv)
             run.exited = 1;
             const double stamped = read_stamp(out, now_ms() + 5000);
             if (!stamped || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
-                die("launch run %d: nothing started or the launcher failed (status %d)", n + 1,
-                    status);
+                die("launch run %d: nothing started or the launcher failed (status %d)", n + 1, status);
             add(&to_exec, stamped - pressed_at);
             add(&to_exit, exited_at - pressed_at);
             /* Events of the gone window must not count for the next run. */
@@ -435,10 +434,8 @@ int main(int argc, char **argv)
         rename(saved_list, list_path);
         unlink(out);
         printf("\nlaunch item, %d runs          %9s %9s\n", launch_runs, "min", "median");
-        printf("%-26s %9.2f %9.2f\n", "press to started exec (ms)", minimum(&to_exec),
-               median(&to_exec));
-        printf("%-26s %9.2f %9.2f\n", "press to launcher exit (ms)", minimum(&to_exit),
-               median(&to_exit));
+        printf("%-26s %9.2f %9.2f\n", "press to started exec (ms)", minimum(&to_exec), median(&to_exec));
+        printf("%-26s %9.2f %9.2f\n", "press to launcher exit (ms)", minimum(&to_exit), median(&to_exit));
     }
     xcb_disconnect(conn);
     return 0;

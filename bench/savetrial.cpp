@@ -42,7 +42,7 @@ void sleepUntil(double when)
 {
     const double wait = when - now();
     if (wait > 0) {
-        const timespec t = {time_t(wait), long((wait - double(time_t(wait))) * 1e9)};
+        const timespec t = { time_t(wait), long((wait - double(time_t(wait))) * 1e9) };
         ::nanosleep(&t, nullptr);
     }
 }
@@ -55,7 +55,7 @@ ShortcutList::Entries entries(int generation, bool large)
     for (int k = 0; k < ShortcutList::size; ++k) {
         const QString tag = QStringLiteral("g%1-k%2").arg(generation).arg(k + 1);
         const QString fill = large ? QString(60000 + k, QChar(u'a' + (generation + k) % 26)) : QString();
-        list[size_t(k)] = {tag + fill, QStringLiteral("/usr/bin/") + tag + fill};
+        list[size_t(k)] = { tag + fill, QStringLiteral("/usr/bin/") + tag + fill };
     }
     return list;
 }
@@ -65,7 +65,7 @@ QByteArray bytes(const ShortcutList::Entries &list)
     QByteArray all;
     for (const ShortcutEntry &entry : list) {
         QByteArray line;
-        RecordWriter::format({entry.caption, entry.path}, &line);
+        RecordWriter::format({ entry.caption, entry.path }, &line);
         all += line;
     }
     return all;
@@ -190,7 +190,8 @@ int kill(int rounds, QStringList names)
         }
     }
     // One more save, left to finish: nothing of any earlier one stays.
-    if (save(entries(-3, true)) != 0 || readFile(names.first()) != bytes(entries(-3, true)) || !strays(names).isEmpty()) {
+    if (save(entries(-3, true)) != 0 || readFile(names.first()) != bytes(entries(-3, true))
+        || !strays(names).isEmpty()) {
         ++failures;
         std::printf("  the last save left the list wrong or files behind: %s\n", qPrintable(strays(names).join(u' ')));
     }

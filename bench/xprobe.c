@@ -53,8 +53,8 @@ void connect_x(void)
         die("the X server has no XTEST extension");
 
     uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
-    xcb_generic_error_t *error = xcb_request_check(
-        conn, xcb_change_window_attributes_checked(conn, root, XCB_CW_EVENT_MASK, &mask));
+    xcb_generic_error_t *error =
+            xcb_request_check(conn, xcb_change_window_attributes_checked(conn, root, XCB_CW_EVENT_MASK, &mask));
     if (error)
         die("cannot watch the root window (error %d)", error->error_code);
 }
@@ -82,6 +82,5 @@ double median(struct series *s)
     qsort(s->values, s->count, sizeof *s->values, compare);
     if (!s->count)
         return 0;
-    return s->count % 2 ? s->values[s->count / 2]
-                        : (s->values[s->count / 2 - 1] + s->values[s->count / 2]) / 2;
+    return s->count % 2 ? s->values[s->count / 2] : (s->values[s->count / 2 - 1] + s->values[s->count / 2]) / 2;
 }

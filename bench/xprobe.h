@@ -21,7 +21,8 @@ void die(const char *format, ...) __attribute__((noreturn, format(printf, 1, 2))
  * children (SubstructureNotify). */
 void connect_x(void);
 
-struct series {
+struct series
+{
     double *values;
     int count;
 };

@@ -42,8 +42,8 @@ int main(int argc, char **argv)
         }
     }
     if (image.width() != size || image.height() != size) {
-        std::fprintf(stderr, "%s: %s is %dx%d, not %dx%d\n", argv[0], argv[1], image.width(),
-                     image.height(), size, size);
+        std::fprintf(stderr, "%s: %s is %dx%d, not %dx%d\n", argv[0], argv[1], image.width(), image.height(), size,
+                     size);
         return 1;
     }
     if (!image.save(out, "PNG")) {

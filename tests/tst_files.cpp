@@ -42,7 +42,8 @@ private slots:
         QTest::newRow("output, read-only folder") << "read-only" << Mode::Output << Kind::FileNotWritten << EACCES;
         QTest::newRow("append, read-only folder") << "read-only" << Mode::Append << Kind::FileNotWritten << EACCES;
         // Found only as the list is closed: no temporary name fits beside the link's target.
-        QTest::newRow("output, link to a name too long") << "long target" << Mode::Output << Kind::FileNotWritten << ENAMETOOLONG;
+        QTest::newRow("output, link to a name too long")
+                << "long target" << Mode::Output << Kind::FileNotWritten << ENAMETOOLONG;
     }
     void openFails()
     {
@@ -71,7 +72,10 @@ private slots:
         });
         QVERIFY(e);
         QCOMPARE(e->kind(), kind);
-        QCOMPARE(e->number(), setup == "pipe" ? int(RuntimeError::Pipe) : setup == "link" ? int(RuntimeError::Link) : 0);
+        QCOMPARE(e->number(),
+                 setup == "pipe"           ? int(RuntimeError::Pipe)
+                         : setup == "link" ? int(RuntimeError::Link)
+                                           : 0);
         QCOMPARE(e->subject(), QString("f.txt"));
         QCOMPARE(e->subjectIsFolder(), setup == "folder");
         QCOMPARE(e->error(), error);
@@ -81,7 +85,8 @@ private slots:
             QCOMPARE(read("f.txt"), QByteArray("old"));
         if (setup == "link")
             QCOMPARE(read("target.txt"), QByteArray("kept"));
-        QCOMPARE(QDir().entryList({".*"}, QDir::Files | QDir::Hidden | QDir::System), QStringList()); // no temporary left
+        QCOMPARE(QDir().entryList({ ".*" }, QDir::Files | QDir::Hidden | QDir::System),
+                 QStringList()); // no temporary left
     }
 
     // A save changes the content and nothing else about the file.
@@ -127,7 +132,7 @@ private slots:
         ::stat(real, &before);
         QVERIFY(QDir::setCurrent("lists"));
         FileTable::open(1, setup == "hard link" || setup == "symbolic link" ? "data.txt" : "real.txt", Mode::Output);
-        FileTable::writeRecord(1, {"new"});
+        FileTable::writeRecord(1, { "new" });
         FileTable::close(1);
         qputenv("HOME", home);
         QVERIFY(QDir::setCurrent(".."));
@@ -142,7 +147,8 @@ private slots:
         QCOMPARE(after.st_gid, before.st_gid);
         char value[8] = {};
         QCOMPARE(::getxattr(real, "user.hizli", value, sizeof value), setup == "attributes" ? 4 : -1);
-        QCOMPARE(QDir("lists").entryList(QDir::Files | QDir::Hidden | QDir::System).size(), setup.contains("link") ? 2 : 1);
+        QCOMPARE(QDir("lists").entryList(QDir::Files | QDir::Hidden | QDir::System).size(),
+                 setup.contains("link") ? 2 : 1);
         const QString cache = setup.endsWith("relative") ? "home/.cache/hizli" : "cache/hizli";
         QCOMPARE(QDir(cache).exists(), setup.startsWith("read-only folder"));
         QCOMPARE(QDir(cache).entryList(QDir::Files | QDir::Hidden), QStringList());

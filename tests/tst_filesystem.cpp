@@ -33,15 +33,25 @@ private slots:
         QTest::addColumn<QByteArray>("table");
         QTest::addColumn<QStringList>("offered");
         const QByteArray root = "1 0 8:1 / / rw - ext4 /dev/sda1 rw\n";
-        QTest::newRow("escaped blank, digits, optional fields") << root + "2 1 8:2 / @/a\\040b123 rw shared:1 master:2 - ext4 /dev/b rw\n" << QStringList{"/", "@/a b123"};
-        QTest::newRow("no root line: one volume") << QByteArray("2 1 8:2 / @ rw - ext4 /dev/b rw") << QStringList{"/", "@"};
-        QTest::newRow("kernel and memory file systems") << root + "2 1 0:5 / @ rw - tmpfs tmpfs rw\n3 1 0:6 / /proc rw - proc proc rw\n" << QStringList{"/"};
-        QTest::newRow("the last mount at a point") << root + "2 1 0:5 / @ rw - tmpfs t rw\n3 1 8:3 / @ rw - ext4 /dev/c rw\n" << QStringList{"/", "@"};
-        QTest::newRow("network, unseen, offered") << root + "2 1 0:7 / /nowhere/net rw - nfs4 h:/x rw\n" << QStringList{"/", "/nowhere/net"};
-        QTest::newRow("local, unseen, not offered") << root + "2 1 8:4 / /nowhere/disk rw - ext4 /dev/d rw\n" << QStringList{"/"};
-        QTest::newRow("a disk in a system folder") << root + "2 1 8:6 / /dev/pts rw - ext4 /dev/f rw\n" << QStringList{"/"};
-        QTest::newRow("no source") << root + "2 1 8:2 / @ rw - ext4\n" << QStringList{"/", "@"};
-        QTest::newRow("no dash, no mount") << root + "2 1 8:5 / @ rw ext4 /dev/e\n" << QStringList{"/"};
+        QTest::newRow("escaped blank, digits, optional fields")
+                << root + "2 1 8:2 / @/a\\040b123 rw shared:1 master:2 - ext4 /dev/b rw\n"
+                << QStringList { "/", "@/a b123" };
+        QTest::newRow("no root line: one volume")
+                << QByteArray("2 1 8:2 / @ rw - ext4 /dev/b rw") << QStringList { "/", "@" };
+        QTest::newRow("kernel and memory file systems")
+                << root + "2 1 0:5 / @ rw - tmpfs tmpfs rw\n3 1 0:6 / /proc rw - proc proc rw\n"
+                << QStringList { "/" };
+        QTest::newRow("the last mount at a point")
+                << root + "2 1 0:5 / @ rw - tmpfs t rw\n3 1 8:3 / @ rw - ext4 /dev/c rw\n"
+                << QStringList { "/", "@" };
+        QTest::newRow("network, unseen, offered") << root + "2 1 0:7 / /nowhere/net rw - nfs4 h:/x rw\n"
+                                                  << QStringList { "/", "/nowhere/net" };
+        QTest::newRow("local, unseen, not offered") << root + "2 1 8:4 / /nowhere/disk rw - ext4 /dev/d rw\n"
+                                                    << QStringList { "/" };
+        QTest::newRow("a disk in a system folder") << root + "2 1 8:6 / /dev/pts rw - ext4 /dev/f rw\n"
+                                                   << QStringList { "/" };
+        QTest::newRow("no source") << root + "2 1 8:2 / @ rw - ext4\n" << QStringList { "/", "@" };
+        QTest::newRow("no dash, no mount") << root + "2 1 8:5 / @ rw ext4 /dev/e\n" << QStringList { "/" };
     }
     void volumes()
     {

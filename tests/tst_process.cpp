@@ -22,21 +22,35 @@ private slots:
         QTest::addColumn<QString>("program");
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QString>("missing");
-        QTest::newRow("folder with blanks, arguments") << "@/my tools/run me  -x  y" << "@/my tools/run me" << QStringList{"-x", "y"} << "";
-        QTest::newRow("longest run of words wins") << "@/a b c" << "@/a b" << QStringList{"c"} << "";
-        QTest::newRow("tabs separate words") << "@/a\tb" << "@/a" << QStringList{"b"} << "";
-        QTest::newRow("bare name never from the working folder") << "a x" << "" << QStringList{} << "";
-        QTest::newRow("leading blanks skipped") << "  @/a  x" << "@/a" << QStringList{"x"} << "";
-        QTest::newRow("relative path") << "./a --x" << "@/a" << QStringList{"--x"} << "";
-        QTest::newRow("bare name on PATH") << "sh -c true" << "/usr/bin/sh" << QStringList{"-c", "true"} << "";
-        QTest::newRow("one-letter name on PATH") << "[ 1 = 1 ]" << "/usr/bin/[" << QStringList{"1", "=", "1", "]"} << "";
-        QTest::newRow("quotation marks group words") << "\"@/my tools/run me\" \"a b\"" << "@/my tools/run me" << QStringList{"a b"} << "";
-        QTest::newRow("document is no program") << "@/doc.txt" << "" << QStringList{} << "";
-        QTest::newRow("missing program") << "@/nothing here" << "" << QStringList{} << "";
-        QTest::newRow("blanks only") << "   " << "" << QStringList{} << "";
+        QTest::newRow("folder with blanks, arguments") << "@/my tools/run me  -x  y"
+                                                       << "@/my tools/run me" << QStringList { "-x", "y" } << "";
+        QTest::newRow("longest run of words wins") << "@/a b c"
+                                                   << "@/a b" << QStringList { "c" } << "";
+        QTest::newRow("tabs separate words") << "@/a\tb"
+                                             << "@/a" << QStringList { "b" } << "";
+        QTest::newRow("bare name never from the working folder") << "a x"
+                                                                 << "" << QStringList {} << "";
+        QTest::newRow("leading blanks skipped") << "  @/a  x"
+                                                << "@/a" << QStringList { "x" } << "";
+        QTest::newRow("relative path") << "./a --x"
+                                       << "@/a" << QStringList { "--x" } << "";
+        QTest::newRow("bare name on PATH") << "sh -c true"
+                                           << "/usr/bin/sh" << QStringList { "-c", "true" } << "";
+        QTest::newRow("one-letter name on PATH") << "[ 1 = 1 ]"
+                                                 << "/usr/bin/[" << QStringList { "1", "=", "1", "]" } << "";
+        QTest::newRow("quotation marks group words") << "\"@/my tools/run me\" \"a b\""
+                                                     << "@/my tools/run me" << QStringList { "a b" } << "";
+        QTest::newRow("document is no program") << "@/doc.txt"
+                                                << "" << QStringList {} << "";
+        QTest::newRow("missing program") << "@/nothing here"
+                                         << "" << QStringList {} << "";
+        QTest::newRow("blanks only") << "   "
+                                     << "" << QStringList {} << "";
         // The program in "a c" is gone; "a" is not started with the rest as arguments.
-        QTest::newRow("a removed program's prefix") << "@/a c/run x" << "" << QStringList{} << "@/a c/run";
-        QTest::newRow("a folder in a program's place") << "@/a c" << "" << QStringList{} << "@/a c";
+        QTest::newRow("a removed program's prefix") << "@/a c/run x"
+                                                    << "" << QStringList {} << "@/a c/run";
+        QTest::newRow("a folder in a program's place") << "@/a c"
+                                                       << "" << QStringList {} << "@/a c";
     }
     void resolves()
     {
@@ -62,8 +76,8 @@ private slots:
         ProcessStarter::start("./prog İş  x");
         QCOMPARE(started(), path("prog") + "|İş|x|");
         QDir().mkdir("prog x");
-        for (const auto &[line, kind, subject] : {std::tuple{"./missing x", Kind::StartFailed, "./missing x"},
-                                                  {"./prog x/gone", Kind::ProgramMissing, "./prog x/gone"}}) {
+        for (const auto &[line, kind, subject] : { std::tuple { "./missing x", Kind::StartFailed, "./missing x" },
+                                                   { "./prog x/gone", Kind::ProgramMissing, "./prog x/gone" } }) {
             const std::optional<RuntimeError> e = raised([line = line] { ProcessStarter::start(line); });
             QVERIFY(e);
             QCOMPARE(std::pair(e->kind(), e->subject()), std::pair(kind, QString(subject)));

@@ -40,11 +40,14 @@ private slots:
         QTest::addColumn<int>("kind"); // -1: nothing raised
         QTest::addColumn<int>("number");
         QTest::newRow("ten records, nine read") << list({}, 10) << 9 << -1 << 0;
-        QTest::newRow("eight records and a caption") << list({}, 8) + "\"only a caption\"" << 8 << int(Kind::InputPastEnd) << 18;
+        QTest::newRow("eight records and a caption")
+                << list({}, 8) + "\"only a caption\"" << 8 << int(Kind::InputPastEnd) << 18;
         // Ended at the budget of a field, however long the file.
         QTest::newRow("a field longer than any list holds")
-            << "\"c1\",\"" + QByteArray(65536, 'x') + "\"\r\n" + QByteArray(1 << 22, 'y') << 1 << int(Kind::FieldTooLong) << 3;
-        QTest::newRow("a read error is no short list") << QByteArray("/proc/self/mem") << 0 << int(Kind::FileNotRead) << 1;
+                << "\"c1\",\"" + QByteArray(65536, 'x') + "\"\r\n" + QByteArray(1 << 22, 'y') << 1
+                << int(Kind::FieldTooLong) << 3;
+        QTest::newRow("a read error is no short list")
+                << QByteArray("/proc/self/mem") << 0 << int(Kind::FileNotRead) << 1;
     }
     void listReading()
     {
@@ -85,14 +88,25 @@ private slots:
         QTest::addColumn<QString>("setup");
         QTest::addColumn<int>("kind"); // -1: nothing raised
         QTest::addColumn<int>("error");
-        QTest::newRow("written") << "new, 5" << "" << -1 << 0;
-        QTest::newRow("field the list cannot hold") << "a\"b" << "" << int(Kind::FieldNotStorable) << 0;
-        QTest::newRow("read-only list, read-only folder") << "new" << "read-only folder, list 0444" << int(Kind::FileNotWritten) << EACCES;
-        QTest::newRow("write-only list: no copy to keep") << "new" << "read-only folder, list 0200" << int(Kind::FileNotWritten) << EACCES;
-        QTest::newRow("another launcher's save holds the folder") << "new" << "folder locked" << int(Kind::FileBusy) << 0;
-        QTest::newRow("no cache folder for the copy") << "new" << "read-only folder, list 0600, cache under a file" << int(Kind::CacheNotMade) << ENOTDIR;
+        QTest::newRow("written") << "new, 5"
+                                 << "" << -1 << 0;
+        QTest::newRow("field the list cannot hold") << "a\"b"
+                                                    << "" << int(Kind::FieldNotStorable) << 0;
+        QTest::newRow("read-only list, read-only folder")
+                << "new"
+                << "read-only folder, list 0444" << int(Kind::FileNotWritten) << EACCES;
+        QTest::newRow("write-only list: no copy to keep")
+                << "new"
+                << "read-only folder, list 0200" << int(Kind::FileNotWritten) << EACCES;
+        QTest::newRow("another launcher's save holds the folder") << "new"
+                                                                  << "folder locked" << int(Kind::FileBusy) << 0;
+        QTest::newRow("no cache folder for the copy")
+                << "new"
+                << "read-only folder, list 0600, cache under a file" << int(Kind::CacheNotMade) << ENOTDIR;
         // The old content goes back at once, as when a disk fills.
-        QTest::newRow("in place, file size limit reached") << "new" << "hard link, size limit" << int(Kind::FileNotWritten) << EFBIG;
+        QTest::newRow("in place, file size limit reached")
+                << "new"
+                << "hard link, size limit" << int(Kind::FileNotWritten) << EFBIG;
     }
     void saveIsAllOrNothing()
     {
@@ -117,12 +131,12 @@ private slots:
         if (setup.contains("size limit")) {
             QCOMPARE(::link("data.txt", "other.txt"), 0);
             ::signal(SIGXFSZ, SIG_IGN);
-            const rlimit small = {30, limit.rlim_max};
+            const rlimit small = { 30, limit.rlim_max };
             ::setrlimit(RLIMIT_FSIZE, &small);
         }
         ShortcutList::Entries entries;
         for (int k = 1; k <= 9; ++k)
-            entries[k - 1] = {k == 5 ? caption5 : QString("c%1").arg(k), QString("p%1").arg(k)};
+            entries[k - 1] = { k == 5 ? caption5 : QString("c%1").arg(k), QString("p%1").arg(k) };
         const std::optional<RuntimeError> e = raised([&] {
             FilePlace now;
             ShortcutList::write(entries, ShortcutList::place(), &now);
@@ -130,8 +144,14 @@ private slots:
         ::setrlimit(RLIMIT_FSIZE, &limit);
         ::close(folder);
         ::chmod("data.txt", 0600);
-        QCOMPARE(read("data.txt"), kind < 0 ? list({"c1", "p1", "c2", "p2", "c3", "p3", "c4", "p4", "new, 5", "p5"}) : QByteArray("old"));
-        QCOMPARE(QDir().entryList(QDir::Files | QDir::Hidden), QString(setup.contains("hard link") ? "data.txt other.txt" : setup.contains("file") ? "data.txt file" : "data.txt").split(' '));
+        QCOMPARE(read("data.txt"),
+                 kind < 0 ? list({ "c1", "p1", "c2", "p2", "c3", "p3", "c4", "p4", "new, 5", "p5" })
+                          : QByteArray("old"));
+        QCOMPARE(QDir().entryList(QDir::Files | QDir::Hidden),
+                 QString(setup.contains("hard link")      ? "data.txt other.txt"
+                                 : setup.contains("file") ? "data.txt file"
+                                                          : "data.txt")
+                         .split(' '));
         QCOMPARE(QDir("cache/hizli").entryList(QDir::Files | QDir::Hidden), QStringList());
         QCOMPARE(e ? int(e->kind()) : -1, kind);
         QVERIFY(!FileTable::isOpen(1));
@@ -161,7 +181,9 @@ private slots:
             names << QString(qMin(250, depth - length - 1), QChar(char16_t(u'a' + names.size() % 26)));
             QVERIFY(::mkdir(names.last().toUtf8(), 0700) == 0 && ::chdir(names.last().toUtf8()) == 0);
         }
-        QCOMPARE(::close(::open("data.txt", O_CREAT | O_WRONLY, 0600)) == 0 && (!hardLink || ::link("data.txt", "other.txt") == 0), true);
+        QCOMPARE(::close(::open("data.txt", O_CREAT | O_WRONLY, 0600)) == 0
+                         && (!hardLink || ::link("data.txt", "other.txt") == 0),
+                 true);
         ShortcutList::Entries entries;
         const std::optional<RuntimeError> e = raised([&] {
             FilePlace now;
@@ -195,13 +217,19 @@ private slots:
         QTest::addColumn<QByteArray>("expected");
         QTest::addColumn<bool>("restored");
         const QByteArray old = "\"old one\",\"o1\"\r\n\"old two\",\"o2\"\r\n";
-        QTest::newRow("torn") << QByteArray("\"n\",\"n\"\r\n\"torn") << QByteArray("\"n\",\"n\"\r\n\"new\"\r\n") << "folder" << old << true;
-        QTest::newRow("torn, copy in the cache") << QByteArray("\"n\",\"n\"\r\n\"torn") << QByteArray("\"m\"") << "cache" << old << true;
-        QTest::newRow("written, length not yet set") << "\"new\"\r\n" + old.mid(9) << QByteArray("\"new\"\r\n") << "folder" << QByteArray("\"new\"\r\n") << false;
-        QTest::newRow("written") << QByteArray("\"new\"\r\n") << QByteArray("\"new\"\r\n") << "cache" << QByteArray("\"new\"\r\n") << false;
+        QTest::newRow("torn") << QByteArray("\"n\",\"n\"\r\n\"torn") << QByteArray("\"n\",\"n\"\r\n\"new\"\r\n")
+                              << "folder" << old << true;
+        QTest::newRow("torn, copy in the cache")
+                << QByteArray("\"n\",\"n\"\r\n\"torn") << QByteArray("\"m\"") << "cache" << old << true;
+        QTest::newRow("written, length not yet set") << "\"new\"\r\n" + old.mid(9) << QByteArray("\"new\"\r\n")
+                                                     << "folder" << QByteArray("\"new\"\r\n") << false;
+        QTest::newRow("written") << QByteArray("\"new\"\r\n") << QByteArray("\"new\"\r\n") << "cache"
+                                 << QByteArray("\"new\"\r\n") << false;
         QTest::newRow("never begun") << old << QByteArray("\"new\"\r\n") << "folder" << old << false;
-        QTest::newRow("a running save's copy") << QByteArray("\"n") << QByteArray("\"new\"") << "held" << QByteArray("\"n") << false;
-        QTest::newRow("another file's copy") << QByteArray("\"n") << QByteArray("\"new\"") << "other" << QByteArray("\"n") << false;
+        QTest::newRow("a running save's copy")
+                << QByteArray("\"n") << QByteArray("\"new\"") << "held" << QByteArray("\"n") << false;
+        QTest::newRow("another file's copy")
+                << QByteArray("\"n") << QByteArray("\"new\"") << "other" << QByteArray("\"n") << false;
     }
     void recovery()
     {
@@ -214,11 +242,13 @@ private slots:
         QDir().mkpath("cache/hizli");
         struct stat st;
         ::stat("data.txt", &st);
-        const QString copy = QString(where == "cache" ? "cache/hizli/" : "") + ".data.txt.hizli-yedek." + QString::number(st.st_dev) + '-'
-                             + QString::number(st.st_ino + (where == "other")) + '-' + QString::number(fresh.size()) + '-'
-                             + QCryptographicHash::hash(fresh, QCryptographicHash::Sha256).left(8).toHex() + ".Ab12Cd";
+        const QString copy = QString(where == "cache" ? "cache/hizli/" : "") + ".data.txt.hizli-yedek."
+                + QString::number(st.st_dev) + '-' + QString::number(st.st_ino + (where == "other")) + '-'
+                + QString::number(fresh.size()) + '-'
+                + QCryptographicHash::hash(fresh, QCryptographicHash::Sha256).left(8).toHex() + ".Ab12Cd";
         write(copy, "\"old one\",\"o1\"\r\n\"old two\",\"o2\"\r\n");
-        for (const char *temporary : {".data.txt.hizli.Ab12Cd", ".sil.txt.hizli.Ab12Cd", "cache/hizli/.data.txt.hizli.Ab12Cd"})
+        for (const char *temporary :
+             { ".data.txt.hizli.Ab12Cd", ".sil.txt.hizli.Ab12Cd", "cache/hizli/.data.txt.hizli.Ab12Cd" })
             write(temporary, "part");
         const int held = ::open(".data.txt.hizli.Ab12Cd", O_RDONLY), heldCopy = ::open(copy.toUtf8(), O_RDONLY);
         if (where == "held")
@@ -227,11 +257,15 @@ private slots:
         ::close(held), ::close(heldCopy);
         QCOMPARE(read("data.txt"), expected);
         QCOMPARE(notice.has_value(), restored);
-        QVERIFY(!restored || (notice->kind() == Kind::SaveInterrupted && notice->previousKept() && notice->backup().isEmpty()));
+        QVERIFY(!restored
+                || (notice->kind() == Kind::SaveInterrupted && notice->previousKept() && notice->backup().isEmpty()));
         QCOMPARE(QFile::exists(copy), where == "held" || where == "other");
-        QStringList left = QDir().entryList(QDir::Files | QDir::Hidden) + QDir("cache/hizli").entryList(QDir::Files | QDir::Hidden);
+        QStringList left = QDir().entryList(QDir::Files | QDir::Hidden)
+                + QDir("cache/hizli").entryList(QDir::Files | QDir::Hidden);
         left.removeAll(QFileInfo(copy).fileName());
-        QCOMPARE(left, QStringList(where == "held" ? QStringList{".data.txt.hizli.Ab12Cd", "data.txt"} : QStringList{"data.txt"}));
+        QCOMPARE(left,
+                 QStringList(where == "held" ? QStringList { ".data.txt.hizli.Ab12Cd", "data.txt" }
+                                             : QStringList { "data.txt" }));
     }
 
     // The hand-off file belongs to the launcher that asked: its own new
@@ -244,14 +278,23 @@ private slots:
         QTest::addColumn<QByteArray>("after");
         const QByteArray asked = "\"13\"\r\n";
         const QByteArray chosen = asked + "\"A, B\",\"/x y/A, B\"\r\n";
-        QTest::newRow("symbolic link in its place") << "symbolic link" << "" << -1 << chosen;
-        QTest::newRow("hard link to a file of the user's") << "hard link" << "" << -1 << chosen;
-        QTest::newRow("another user's file") << "another user's" << "" << -1 << chosen;
-        QTest::newRow("another launcher asked since") << "" << "another launcher" << 7 << QByteArray("\"15\"\r\n");
-        QTest::newRow("target line edited in place") << "" << "edited" << 7 << QByteArray("\"02\"\r\n\"A, B\",\"/x y/A, B\"\r\n");
-        QTest::newRow("hard-linked since") << "" << "hard link" << 7 << asked;
-        QTest::newRow("removed") << "" << "removed" << 7 << QByteArray("<none>");
-        QTest::newRow("a browse that failed since") << "" << "failed browse" << 0 << QByteArray("<none>");
+        QTest::newRow("symbolic link in its place") << "symbolic link"
+                                                    << "" << -1 << chosen;
+        QTest::newRow("hard link to a file of the user's") << "hard link"
+                                                           << "" << -1 << chosen;
+        QTest::newRow("another user's file") << "another user's"
+                                             << "" << -1 << chosen;
+        QTest::newRow("another launcher asked since") << ""
+                                                      << "another launcher" << 7 << QByteArray("\"15\"\r\n");
+        QTest::newRow("target line edited in place")
+                << ""
+                << "edited" << 7 << QByteArray("\"02\"\r\n\"A, B\",\"/x y/A, B\"\r\n");
+        QTest::newRow("hard-linked since") << ""
+                                           << "hard link" << 7 << asked;
+        QTest::newRow("removed") << ""
+                                 << "removed" << 7 << QByteArray("<none>");
+        QTest::newRow("a browse that failed since") << ""
+                                                    << "failed browse" << 0 << QByteArray("<none>");
     }
     void handOff()
     {

@@ -11,12 +11,11 @@ namespace {
 // Windows-1254 as published: 0x80 to 0x9F in full (the five undefined bytes
 // stand for the C1 control of the same value), then the six Turkish letters
 // that differ from Latin-1; every other byte is its Latin-1 character.
-constexpr char16_t c1Row[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x008E, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x009E, 0x0178};
-constexpr std::pair<uchar, char16_t> turkish[] = {{0xD0, 0x011E}, {0xDD, 0x0130}, {0xDE, 0x015E},
-                                                  {0xF0, 0x011F}, {0xFD, 0x0131}, {0xFE, 0x015F}};
+constexpr char16_t c1Row[32] = { 0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+                                 0x2039, 0x0152, 0x008D, 0x008E, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+                                 0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x009E, 0x0178 };
+constexpr std::pair<uchar, char16_t> turkish[] = { { 0xD0, 0x011E }, { 0xDD, 0x0130 }, { 0xDE, 0x015E },
+                                                   { 0xF0, 0x011F }, { 0xFD, 0x0131 }, { 0xFE, 0x015F } };
 
 QStringList readAll(const QByteArray &bytes, qint64 *stoppedAt = nullptr, int count = -1)
 {
@@ -64,23 +63,24 @@ private slots:
     {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QStringList>("fields");
-        QTest::newRow("stored form") << QByteArray("\"a\",\"b\"\r\n\"\",\"\"\r\n") << QStringList{"a", "b", "", ""};
+        QTest::newRow("stored form") << QByteArray("\"a\",\"b\"\r\n\"\",\"\"\r\n") << QStringList { "a", "b", "", "" };
         QTest::newRow("comma and blanks inside quotes")
-            << QByteArray("\"A, B\",\" C:\\x y.exe \"\r\n") << QStringList{"A, B", " C:\\x y.exe "};
-        QTest::newRow("LF and lone CR line ends") << QByteArray("\"a\",\"b\"\n\"c\"\r\"d\"\r")
-                                                  << QStringList{"a", "b", "c", "d"};
+                << QByteArray("\"A, B\",\" C:\\x y.exe \"\r\n") << QStringList { "A, B", " C:\\x y.exe " };
+        QTest::newRow("LF and lone CR line ends")
+                << QByteArray("\"a\",\"b\"\n\"c\"\r\"d\"\r") << QStringList { "a", "b", "c", "d" };
         QTest::newRow("blank line is one empty field")
-            << QByteArray("\"a\",\"b\"\r\n\r\n\"c\"\r\n") << QStringList{"a", "b", "", "c"};
-        QTest::newRow("unquoted fields lose outer blanks")
-            << QByteArray("  hesap  ,\t/usr/bin/x y \r\nz,\r\n") << QStringList{"hesap", "/usr/bin/x y", "z", ""};
-        QTest::newRow("blanks before a quotation mark") << QByteArray("   \"a\",  \"b\"") << QStringList{"a", "b"};
+                << QByteArray("\"a\",\"b\"\r\n\r\n\"c\"\r\n") << QStringList { "a", "b", "", "c" };
+        QTest::newRow("unquoted fields lose outer blanks") << QByteArray("  hesap  ,\t/usr/bin/x y \r\nz,\r\n")
+                                                           << QStringList { "hesap", "/usr/bin/x y", "z", "" };
+        QTest::newRow("blanks before a quotation mark") << QByteArray("   \"a\",  \"b\"") << QStringList { "a", "b" };
         QTest::newRow("junk after a closing quotation mark")
-            << QByteArray("\"a\"xyz,\"b\" q\r\n") << QStringList{"a", "b"};
-        QTest::newRow("unquoted last field without line end") << QByteArray("a,b") << QStringList{"a", "b"};
+                << QByteArray("\"a\"xyz,\"b\" q\r\n") << QStringList { "a", "b" };
+        QTest::newRow("unquoted last field without line end") << QByteArray("a,b") << QStringList { "a", "b" };
         QTest::newRow("unterminated quotation holds the rest")
-            << QByteArray("\"a\",\"b,\r\nc") << QStringList{"a", "b,\r\nc"};
-        QTest::newRow("empty file has no field") << QByteArray() << QStringList{};
-        QTest::newRow("largest field and a blank: past the budget") << " \"" + QByteArray(65536, 'x') + "\"\r\n" << QStringList{};
+                << QByteArray("\"a\",\"b,\r\nc") << QStringList { "a", "b,\r\nc" };
+        QTest::newRow("empty file has no field") << QByteArray() << QStringList {};
+        QTest::newRow("largest field and a blank: past the budget") << " \"" + QByteArray(65536, 'x') + "\"\r\n"
+                                                                    << QStringList {};
     }
     void readsFields()
     {
@@ -116,16 +116,19 @@ private slots:
         QTest::addColumn<QStringList>("fields");
         QTest::addColumn<QByteArray>("line");
         QTest::addColumn<QString>("refused");
-        QTest::newRow("two fields") << QStringList{"A, B", "C:\\x y.exe"} << QByteArray("\"A, B\",\"C:\\x y.exe\"\r\n") << "";
-        QTest::newRow("empty entry") << QStringList{"", ""} << QByteArray("\"\",\"\"\r\n") << "";
-        QTest::newRow("target line") << QStringList{"13"} << QByteArray("\"13\"\r\n") << "";
-        QTest::newRow("Turkish letters") << QStringList{"İşğ", "ı"} << QByteArray("\"\xdd\xfe\xf0\",\"\xfd\"\r\n") << "";
-        QTest::newRow("undefined byte kept") << QStringList{QString(QChar(0x81))} << QByteArray("\"\x81\"\r\n") << "";
-        QTest::newRow("quotation mark") << QStringList{"ok", "a\"b"} << QByteArray() << "\"";
-        QTest::newRow("carriage return") << QStringList{"a\rb"} << QByteArray() << "\r";
-        QTest::newRow("line feed") << QStringList{"a\nb"} << QByteArray() << "\n";
-        QTest::newRow("outside the code page") << QStringList{"a€日"} << QByteArray() << "日";
-        QTest::newRow("outside the BMP") << QStringList{"x😀"} << QByteArray() << "😀";
+        QTest::newRow("two fields") << QStringList { "A, B", "C:\\x y.exe" }
+                                    << QByteArray("\"A, B\",\"C:\\x y.exe\"\r\n") << "";
+        QTest::newRow("empty entry") << QStringList { "", "" } << QByteArray("\"\",\"\"\r\n") << "";
+        QTest::newRow("target line") << QStringList { "13" } << QByteArray("\"13\"\r\n") << "";
+        QTest::newRow("Turkish letters") << QStringList { "İşğ", "ı" } << QByteArray("\"\xdd\xfe\xf0\",\"\xfd\"\r\n")
+                                         << "";
+        QTest::newRow("undefined byte kept")
+                << QStringList { QString(QChar(0x81)) } << QByteArray("\"\x81\"\r\n") << "";
+        QTest::newRow("quotation mark") << QStringList { "ok", "a\"b" } << QByteArray() << "\"";
+        QTest::newRow("carriage return") << QStringList { "a\rb" } << QByteArray() << "\r";
+        QTest::newRow("line feed") << QStringList { "a\nb" } << QByteArray() << "\n";
+        QTest::newRow("outside the code page") << QStringList { "a€日" } << QByteArray() << "日";
+        QTest::newRow("outside the BMP") << QStringList { "x😀" } << QByteArray() << "😀";
     }
     void writesRecords()
     {
@@ -146,7 +149,7 @@ private slots:
         QTest::newRow("row 2") << "3" << 2;
         QTest::newRow("row 6") << "11" << 6;
         QTest::newRow("row 9") << "17" << 9;
-        for (const char *other : {"2", "01", " 1", "1 ", "19", "-1", ""})
+        for (const char *other : { "2", "01", " 1", "1 ", "19", "-1", "" })
             QTest::addRow("not a row: '%s'", other) << other << 0;
     }
     void handOffTargets()
@@ -155,7 +158,7 @@ private slots:
         QFETCH(int, row);
         QCOMPARE(HandOffRecord::rowOfTarget(text), row);
         if (row)
-            QCOMPARE(HandOffRecord::targetLine(row), QStringList{text});
+            QCOMPARE(HandOffRecord::targetLine(row), QStringList { text });
     }
 };
 

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // What the picker's lists show: the files of one folder for a pattern, the
 // folders around the open one.
+#include "filesystem/volumes.h"
 #include "widgets/dirlistbox.h"
 #include "widgets/filelistbox.h"
 #include "widgets/indentdelegate.h"
-#include "filesystem/volumes.h"
 
 #include <QScopeGuard>
 #include <QTemporaryDir>
@@ -34,18 +34,20 @@ private slots:
     {
         QTest::addColumn<QString>("pattern");
         QTest::addColumn<QStringList>("shown");
-        QTest::newRow("programs in any case, executables") << "*.EXE" << QStringList{"a.Exe", "B.EXE", "c.exe", "kur", "link"};
-        QTest::newRow("every file") << "*.*" << QStringList{"a.Exe", "B.EXE", "c.exe", "kur", "link", "not.EXE.txt", "veri"};
-        QTest::newRow("two globs, one character") << "*.TXT; ?ur" << QStringList{"kur", "not.EXE.txt"};
+        QTest::newRow("programs in any case, executables")
+                << "*.EXE" << QStringList { "a.Exe", "B.EXE", "c.exe", "kur", "link" };
+        QTest::newRow("every file") << "*.*"
+                                    << QStringList { "a.Exe", "B.EXE", "c.exe", "kur", "link", "not.EXE.txt", "veri" };
+        QTest::newRow("two globs, one character") << "*.TXT; ?ur" << QStringList { "kur", "not.EXE.txt" };
     }
     void shows()
     {
         QFETCH(QString, pattern);
         QFETCH(QStringList, shown);
         QTemporaryDir dir;
-        for (const char *name : {"veri", "c.exe", "B.EXE", "not.EXE.txt", "a.Exe", "kur", ".gizli"})
+        for (const char *name : { "veri", "c.exe", "B.EXE", "not.EXE.txt", "a.Exe", "kur", ".gizli" })
             QFile(dir.filePath(name)).open(QIODevice::WriteOnly);
-        for (const char *name : {"kur", ".gizli"}) // the execute right alone makes a program
+        for (const char *name : { "kur", ".gizli" }) // the execute right alone makes a program
             QFile::setPermissions(dir.filePath(name), QFile::ReadOwner | QFile::ExeOwner);
         QFile::link(dir.filePath("kur"), dir.filePath("link"));
         // Neither a hidden program, nor a folder or a broken link named as programs.
@@ -67,8 +69,9 @@ private slots:
         QTest::addColumn<QString>("open");
         QTest::addColumn<QStringList>("below");
         QTest::newRow("subfolders by name, a link to one, nothing hidden")
-            << "" << QStringList{"1 a, alt klasör", "1 B, alt klasör", "1 c, alt klasör", "1 link, alt klasör"};
-        QTest::newRow("two levels down, no subfolders") << "B/iç" << QStringList{"1 B, üst klasör", "2 iç, açık klasör"};
+                << "" << QStringList { "1 a, alt klasör", "1 B, alt klasör", "1 c, alt klasör", "1 link, alt klasör" };
+        QTest::newRow("two levels down, no subfolders")
+                << "B/iç" << QStringList { "1 B, üst klasör", "2 iç, açık klasör" };
     }
     void folders()
     {
@@ -77,27 +80,32 @@ private slots:
         QTemporaryDir dir;
         // On a volume of its own where it may, so that the chain starts below "/".
         const bool mounted = m_ownMounts && ::mount("hizli", QFile::encodeName(dir.path()), "tmpfs", 0, nullptr) == 0;
-        const auto unmount = qScopeGuard([&] { if (mounted) ::umount(QFile::encodeName(dir.path())); });
-        for (const char *name : {"a", "B/iç", "c", ".gizli"})
+        const auto unmount = qScopeGuard([&] {
+            if (mounted)
+                ::umount(QFile::encodeName(dir.path()));
+        });
+        for (const char *name : { "a", "B/iç", "c", ".gizli" })
             QDir(dir.path()).mkpath(name);
         QFile(dir.filePath("dosya")).open(QIODevice::WriteOnly);
         QFile::link(dir.filePath("c"), dir.filePath("link"));
         QFile::link(dir.filePath("yok"), dir.filePath("kırık"));
         const QString root = Volumes::of(dir.path()).root;
-        const QStringList chain = QStringList{root} + dir.path().mid(root.size()).split('/', Qt::SkipEmptyParts);
+        const QStringList chain = QStringList { root } + dir.path().mid(root.size()).split('/', Qt::SkipEmptyParts);
         QStringList expected;
         for (int level = 0; level < chain.size(); ++level) {
             const bool opened = open.isEmpty() && level == chain.size() - 1;
             expected << QString("%1 %2, %3").arg(level).arg(chain.at(level), opened ? "açık klasör" : "üst klasör");
         }
         for (const QString &row : below)
-            expected << QString("%1 %2").arg(chain.size() - 1 + row.section(' ', 0, 0).toInt()).arg(row.section(' ', 1));
+            expected
+                    << QString("%1 %2").arg(chain.size() - 1 + row.section(' ', 0, 0).toInt()).arg(row.section(' ', 1));
         DirListBox folders;
         QVERIFY(folders.setPath(dir.filePath("a")) && folders.setPath(dir.filePath(open)));
         QStringList shown;
         for (int i = 0; i < folders.count(); ++i)
-            shown << QString("%1 %2").arg(folders.item(i)->data(IndentDelegate::levelRole).toInt())
-                         .arg(folders.item(i)->data(Qt::AccessibleTextRole).toString());
+            shown << QString("%1 %2")
+                             .arg(folders.item(i)->data(IndentDelegate::levelRole).toInt())
+                             .arg(folders.item(i)->data(Qt::AccessibleTextRole).toString());
         QCOMPARE(shown, expected);
         QCOMPARE(folders.currentItem()->text(), open.isEmpty() ? chain.last() : open.section('/', -1));
     }

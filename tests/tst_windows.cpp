@@ -1,31 +1,31 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "fixture.h"
 
+#include "errors/runtimeerror.h"
+#include "filesystem/volumes.h"
+#include "shell/messages.h"
+#include "shell/runtime.h"
 #include "widgets/accessiblefactory.h"
 #include "widgets/dirlistbox.h"
 #include "widgets/filelistbox.h"
-#include "filesystem/volumes.h"
 #include "widgets/wrapmenubar.h"
 #include "windows/form1.h"
-#include "windows/form3.h"
-#include "shell/messages.h"
-#include "shell/runtime.h"
-#include "errors/runtimeerror.h"
 #include "windows/form2.h"
+#include "windows/form3.h"
 
 #include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
-#include <QFont>
 #include <QFile>
+#include <QFont>
+#include <QImage>
 #include <QLineEdit>
 #include <QMap>
-#include <QImage>
 #include <QPushButton>
-#include <QSet>
 #include <QScopeGuard>
+#include <QSet>
 #include <QTest>
 
 #include <cstdio>
@@ -73,7 +73,7 @@ class WindowsTest : public Fixture
         click(Form2::instance(), QByteArray("Command" + QByteArray::number(row + 3)));
         Form3 &picker = Form3::instance();
         QDir().mkdir("bin");
-        for (const char *name : {"APP.EXE", "notes.txt", "a\"b.exe"})
+        for (const char *name : { "APP.EXE", "notes.txt", "a\"b.exe" })
             write(QString("bin/") + name, "");
         writeProgram("bin/prog");
         control<DirListBox>(picker, "Dir1")->setPath(path("bin"));
@@ -91,7 +91,10 @@ private slots:
         QStringList captions;
         for (QAction *item : Form1::instance().findChild<WrapMenuBar *>()->items())
             names << item->objectName(), captions << item->text();
-        QCOMPARE(names, QString("radio hesap_mak index_htm redhouse iexplorer numara_çev web_okulu mtu_sözlük pbrush Ayarlar Omrak").split(' '));
+        QCOMPARE(names,
+                 QString("radio hesap_mak index_htm redhouse iexplorer numara_çev web_okulu mtu_sözlük pbrush Ayarlar "
+                         "Omrak")
+                         .split(' '));
         QCOMPARE(captions, QString("c1 c2 c3 c4 c5 c6 c7 c8 c9 Ayarlar Omrak").split(' '));
         QVERIFY(Form1::instance().isVisible());
         QCOMPARE(endStatus, -1);
@@ -113,7 +116,7 @@ private slots:
         if (!bytes.isEmpty())
             write("data.txt", bytes);
         startLauncher();
-        QCOMPARE(prompts, QStringList{Messages::text(RuntimeError(kind, "data.txt", field))});
+        QCOMPARE(prompts, QStringList { Messages::text(RuntimeError(kind, "data.txt", field)) });
         QCOMPARE(endStatus, 1);
         QVERIFY(!Form1::instance().isVisible());
     }
@@ -123,7 +126,8 @@ private slots:
         QTest::addColumn<int>("position");
         QTest::addColumn<int>("records");
         QTest::addColumn<QString>("failure");
-        const char *handlers[] = {"radio", "hesap_mak", "index_htm", "redhouse", "iexplorer", "numara_çev", "web_okulu", "mtu_sözlük", "pbrush"};
+        const char *handlers[] = { "radio",      "hesap_mak", "index_htm",  "redhouse", "iexplorer",
+                                   "numara_çev", "web_okulu", "mtu_sözlük", "pbrush" };
         for (int k = 1; k <= 9; ++k) // a tenth record changes nothing
             QTest::newRow(handlers[k - 1]) << k << (k == 9 ? 10 : 9) << "";
         QTest::newRow("list cut to four") << 5 << 4 << "past end";
@@ -139,7 +143,8 @@ private slots:
         writeProgram("prog");
         QStringList fields;
         for (int k = 1; k <= records; ++k)
-            fields << QString("new%1").arg(k) << (failure == "start" ? QString("./missing") : QString("./prog %1").arg(k));
+            fields << QString("new%1").arg(k)
+                   << (failure == "start" ? QString("./missing") : QString("./prog %1").arg(k));
         write("data.txt", list(fields, records));
         QAction *item = Form1::instance().launchItem(position);
         item->trigger();
@@ -147,9 +152,9 @@ private slots:
             QCOMPARE(started(), path("prog") + QString("|%1|").arg(position));
             QCOMPARE(item->text(), QString("new%1").arg(position));
         } else if (failure == "start") {
-            QCOMPARE(prompts, QStringList{Messages::text(RuntimeError(Kind::StartFailed, "./missing"))});
+            QCOMPARE(prompts, QStringList { Messages::text(RuntimeError(Kind::StartFailed, "./missing")) });
         } else {
-            QCOMPARE(prompts, QStringList{Messages::text(RuntimeError(Kind::InputPastEnd, "data.txt", 9))});
+            QCOMPARE(prompts, QStringList { Messages::text(RuntimeError(Kind::InputPastEnd, "data.txt", 9)) });
         }
         QCOMPARE(endStatus, failure.isEmpty() ? 0 : 1);
         QVERIFY(!Form1::instance().isVisible());
@@ -160,10 +165,14 @@ private slots:
         write("data.txt", list());
         startLauncher();
         Form1::instance().findChild<QAction *>("Omrak")->trigger();
-        QCOMPARE(prompts, QStringList{"Bu program ile kısayollarınız\n\raraç çubuğunda yer kaplamayacak!\n\r\n\r"
-                                      "Bu programın kısayolunu\n\raraç çubuğuna koyun ve\n\rdiğer programları rahatça çağırın\n\r\n\r"
-                                      "Hızlı " HIZLI_VERSION " © 2026 Hızlı geliştiricileri\n\rGNU GPL 3 ya da sonraki sürümleriyle dağıtılır."});
-        QCOMPARE(titles, QStringList{"Hakkında"});
+        QCOMPARE(
+                prompts,
+                QStringList {
+                        "Bu program ile kısayollarınız\n\raraç çubuğunda yer kaplamayacak!\n\r\n\r"
+                        "Bu programın kısayolunu\n\raraç çubuğuna koyun ve\n\rdiğer programları rahatça çağırın\n\r\n\r"
+                        "Hızlı " HIZLI_VERSION
+                        " © 2026 Hızlı geliştiricileri\n\rGNU GPL 3 ya da sonraki sürümleriyle dağıtılır." });
+        QCOMPARE(titles, QStringList { "Hakkında" });
         QCOMPARE(endStatus, -1);
         click(Form1::instance(), "Command1");
         QCOMPARE(endStatus, 0);
@@ -215,16 +224,25 @@ private slots:
         QTest::addColumn<QString>("shown");
         QTest::addColumn<bool>("saved");
         const QString longText(65537, u'x');
-        QTest::newRow("quotation mark") << 6 << "a\"b" << "" << 0 << "quotation mark" << false;
+        QTest::newRow("quotation mark") << 6 << "a\"b"
+                                        << "" << 0 << "quotation mark" << false;
         QTest::newRow("longer than a field") << 17 << longText << "" << 0 << "too long" << false;
         QTest::newRow("longest field") << 18 << longText.left(65536) << "" << 0 << "" << true;
-        QTest::newRow("list made a folder") << 1 << "ok" << "folder" << 0 << "folder" << false;
-        QTest::newRow("list changed, kept") << 1 << "ok" << "changed" << 1 << "changed" << false;
-        QTest::newRow("list changed, overwritten") << 1 << "ok" << "changed" << 0 << "changed" << true;
-        QTest::newRow("link put in place, Enter keeps") << 1 << "ok" << "link put in place" << pressEnter << "moved:other.txt" << false;
-        QTest::newRow("list replaced, Escape keeps") << 1 << "ok" << "replaced" << pressEscape << "moved:data.txt" << false;
-        QTest::newRow("link retargeted, saved there") << 1 << "ok" << "link retargeted" << 0 << "moved:other.txt" << true;
-        QTest::newRow("root, another user's link") << 1 << "ok" << "another user's link" << 0 << "foreign" << false;
+        QTest::newRow("list made a folder") << 1 << "ok"
+                                            << "folder" << 0 << "folder" << false;
+        QTest::newRow("list changed, kept") << 1 << "ok"
+                                            << "changed" << 1 << "changed" << false;
+        QTest::newRow("list changed, overwritten") << 1 << "ok"
+                                                   << "changed" << 0 << "changed" << true;
+        QTest::newRow("link put in place, Enter keeps")
+                << 1 << "ok"
+                << "link put in place" << pressEnter << "moved:other.txt" << false;
+        QTest::newRow("list replaced, Escape keeps") << 1 << "ok"
+                                                     << "replaced" << pressEscape << "moved:data.txt" << false;
+        QTest::newRow("link retargeted, saved there") << 1 << "ok"
+                                                      << "link retargeted" << 0 << "moved:other.txt" << true;
+        QTest::newRow("root, another user's link") << 1 << "ok"
+                                                   << "another user's link" << 0 << "foreign" << false;
     }
     void settingsSave()
     {
@@ -249,28 +267,32 @@ private slots:
         if (meanwhile == "folder")
             QFile::remove("data.txt"), QDir().mkdir("data.txt");
         if (meanwhile == "changed")
-            write("data.txt", list({"other"}));
+            write("data.txt", list({ "other" }));
         if (meanwhile.contains("link put") || meanwhile.contains("retargeted"))
-            write("other.txt", list({"other"})), QFile::remove("data.txt"), QFile::link("other.txt", "data.txt");
+            write("other.txt", list({ "other" })), QFile::remove("data.txt"), QFile::link("other.txt", "data.txt");
         if (meanwhile == "replaced")
-            write("new.txt", list({"other"})), ::rename("new.txt", "data.txt");
+            write("new.txt", list({ "other" })), ::rename("new.txt", "data.txt");
         answer = reply;
         click(settings, "Command1");
         const QMap<QString, QString> texts = {
-            {"quotation mark", Messages::text(RuntimeError(Kind::BoxNotStorable, {}, 6).withCharacter("\""))},
-            {"too long", Messages::text(RuntimeError(Kind::BoxTooLong, {}, 17))},
-            {"changed", Messages::listChanged("data.txt")},
-            {"moved:other.txt", Messages::listMoved("data.txt", path("other.txt"), true)},
-            {"moved:data.txt", Messages::listMoved("data.txt", path("data.txt"), true)},
-            {"foreign", Messages::text(RuntimeError(Kind::LinkNotFollowed, "data.txt", 65534).withPlace(path("data.txt")))},
-            {"folder", Messages::text(RuntimeError(Kind::FileNotWritten, "data.txt"))}};
+            { "quotation mark", Messages::text(RuntimeError(Kind::BoxNotStorable, {}, 6).withCharacter("\"")) },
+            { "too long", Messages::text(RuntimeError(Kind::BoxTooLong, {}, 17)) },
+            { "changed", Messages::listChanged("data.txt") },
+            { "moved:other.txt", Messages::listMoved("data.txt", path("other.txt"), true) },
+            { "moved:data.txt", Messages::listMoved("data.txt", path("data.txt"), true) },
+            { "foreign",
+              Messages::text(RuntimeError(Kind::LinkNotFollowed, "data.txt", 65534).withPlace(path("data.txt"))) },
+            { "folder", Messages::text(RuntimeError(Kind::FileNotWritten, "data.txt")) }
+        };
         QStringList expected;
         for (const QString &key : shown.split(',', Qt::SkipEmptyParts))
             expected << texts.value(key);
         QCOMPARE(prompts, expected);
         QStringList fields = QString(list()).remove('"').remove('\r').replace('\n', ',').split(',').mid(0, 18);
         fields[box - 1] = text;
-        const QByteArray before = meanwhile == "folder" ? "<none>" : meanwhile.isEmpty() || meanwhile == "another user's link" ? list() : list({"other"});
+        const QByteArray before = meanwhile == "folder"                     ? "<none>"
+                : meanwhile.isEmpty() || meanwhile == "another user's link" ? list()
+                                                                            : list({ "other" });
         QCOMPARE(read("data.txt"), saved ? list(fields) : before);
         QCOMPARE(read("a.txt"), linked ? list() : QByteArray("<none>"));
         QCOMPARE(QFileInfo("data.txt").isSymLink(), linked || meanwhile.contains("link put"));
@@ -297,23 +319,32 @@ private slots:
         Form2 &settings = Form2::instance();
         Form1 &launcher = Form1::instance();
         const int perPixel = 15 * 9 / points;
-        const auto pixels = [perPixel](QRect r) { return QRect(r.x() / perPixel, r.y() / perPixel, r.width() / perPixel, r.height() / perPixel); };
-        const QRect client = pixels({1320, 8085, 1080, 495});
+        const auto pixels = [perPixel](QRect r) {
+            return QRect(r.x() / perPixel, r.y() / perPixel, r.width() / perPixel, r.height() / perPixel);
+        };
+        const QRect client = pixels({ 1320, 8085, 1080, 495 });
         QCOMPARE(launcher.place().bottomLeft(), client.bottomLeft());
         QCOMPARE(launcher.place().width(), client.width());
         QCOMPARE(launcher.centralWidget()->size(), client.size());
-        QCOMPARE(settings.place(), pixels({2850, 2115, 6585, 4410}));
-        QCOMPARE(picker.place(), pixels({2760, 2115, 3705, 4905}));
+        QCOMPARE(settings.place(), pixels({ 2850, 2115, 6585, 4410 }));
+        QCOMPARE(picker.place(), pixels({ 2760, 2115, 3705, 4905 }));
         const QList<std::pair<QWidget *, QRect>> twips = {
-            {control(launcher, "Command1"), {0, 0, 1095, 495}},
-            {control(settings, "Label1"), {120, 120, 735, 255}}, {control(settings, "Label2"), {1320, 120, 3375, 255}},
-            {control(settings, "Text1"), {120, 480, 1095, 285}}, {control(settings, "Text2"), {1320, 480, 4335, 285}},
-            {control(settings, "Text17"), {120, 3360, 1095, 285}}, {control(settings, "Text18"), {1320, 3360, 4335, 285}},
-            {control(settings, "Command4"), {5760, 480, 735, 255}}, {control(settings, "Command12"), {5760, 3360, 735, 255}},
-            {control(settings, "Command1"), {1440, 3840, 1335, 495}}, {control(settings, "Command2"), {2880, 3840, 1335, 495}},
-            {control(settings, "Command3"), {4320, 3840, 1335, 495}}, {control(picker, "Drive1"), {120, 120, 1095, 315}},
-            {control(picker, "Dir1"), {120, 480, 3495, 1440}}, {control(picker, "File1"), {120, 1920, 3495, 2430}},
-            {control(picker, "Command2"), {1920, 4440, 1455, 375}},
+            { control(launcher, "Command1"), { 0, 0, 1095, 495 } },
+            { control(settings, "Label1"), { 120, 120, 735, 255 } },
+            { control(settings, "Label2"), { 1320, 120, 3375, 255 } },
+            { control(settings, "Text1"), { 120, 480, 1095, 285 } },
+            { control(settings, "Text2"), { 1320, 480, 4335, 285 } },
+            { control(settings, "Text17"), { 120, 3360, 1095, 285 } },
+            { control(settings, "Text18"), { 1320, 3360, 4335, 285 } },
+            { control(settings, "Command4"), { 5760, 480, 735, 255 } },
+            { control(settings, "Command12"), { 5760, 3360, 735, 255 } },
+            { control(settings, "Command1"), { 1440, 3840, 1335, 495 } },
+            { control(settings, "Command2"), { 2880, 3840, 1335, 495 } },
+            { control(settings, "Command3"), { 4320, 3840, 1335, 495 } },
+            { control(picker, "Drive1"), { 120, 120, 1095, 315 } },
+            { control(picker, "Dir1"), { 120, 480, 3495, 1440 } },
+            { control(picker, "File1"), { 120, 1920, 3495, 2430 } },
+            { control(picker, "Command2"), { 1920, 4440, 1455, 375 } },
         };
         for (const auto &[widget, rect] : twips)
             QCOMPARE(widget->geometry(), pixels(rect));
@@ -326,8 +357,8 @@ private slots:
     {
         QTest::addColumn<int>("points");
         QTest::addColumn<QSize>("area");
-        for (const QSize area : {QSize(1366, 768), QSize(1920, 1080), QSize(1280, 1024)}) {
-            for (const int points : {9, 14, 18})
+        for (const QSize area : { QSize(1366, 768), QSize(1920, 1080), QSize(1280, 1024) }) {
+            for (const int points : { 9, 14, 18 })
                 QTest::addRow("%d points, %dx%d", points, area.width(), area.height()) << points << area;
         }
         QTest::newRow("scale 2 on 1920x1080") << 9 << QSize(960, 540);
@@ -342,7 +373,8 @@ private slots:
         const auto restore = qScopeGuard([font] { QApplication::setFont(font); });
         browse(1);
         const QMargins frame(4, 24, 4, 4);
-        for (Form *form : std::initializer_list<Form *>{&Form1::instance(), &Form2::instance(), &Form3::instance()}) {
+        for (Form *form :
+             std::initializer_list<Form *> { &Form1::instance(), &Form2::instance(), &Form3::instance() }) {
             const QRect asked = form->place();
             const QRect placed = Form::fitted(asked, frame, QRect(QPoint(), area));
             QVERIFY2(QRect(QPoint(), area).contains(placed.marginsAdded(frame)), qPrintable(form->objectName()));
@@ -354,7 +386,8 @@ private slots:
                 QCOMPARE(placed, asked);
             // On this screen too, where it is not larger than the screen.
             const QRect screen = form->screen()->availableGeometry();
-            QVERIFY(screen.contains(form->geometry()) || asked.width() > screen.width() || asked.height() > screen.height());
+            QVERIFY(screen.contains(form->geometry()) || asked.width() > screen.width()
+                    || asked.height() > screen.height());
         }
     }
 
@@ -368,17 +401,22 @@ private slots:
         for (int i = 0; i < 30 && chain.size() < 30; ++i, widget = widget->nextInFocusChain())
             if (widget->focusPolicy() & Qt::TabFocus)
                 chain << widget->objectName();
-        QCOMPARE(chain.mid(0, 30).join(' '), QString("Text1 Text2 Text3 Text4 Text5 Text6 Text7 Text8 Text9 Text10 Text11 "
-            "Text12 Text13 Text14 Text15 Text16 Text17 Text18 Command1 Command2 Command3 Command4 Command5 "
-            "Command6 Command7 Command8 Command9 Command10 Command11 Command12"));
+        QCOMPARE(
+                chain.mid(0, 30).join(' '),
+                QString("Text1 Text2 Text3 Text4 Text5 Text6 Text7 Text8 Text9 Text10 Text11 "
+                        "Text12 Text13 Text14 Text15 Text16 Text17 Text18 Command1 Command2 Command3 Command4 Command5 "
+                        "Command6 Command7 Command8 Command9 Command10 Command11 Command12"));
         QCOMPARE(control(picker, "Drive1")->nextInFocusChain()->objectName(), QString("File1"));
         // Names that tell the controls apart; no label speaks in place of a box's own name.
         const auto *drives = control<QComboBox>(picker, "Drive1");
         const QList<std::pair<QWidget *, QString>> names = {
-            {control(launcher, "menu"), "Kısayollar"}, {control(settings, "Text5"), "Başlık, 3. satır"},
-            {control(settings, "Text18"), "Yol, 9. satır"}, {control(settings, "Command6"), "Gözat, 3. satır"},
-            {control(picker, "Drive1"), "Sürücü: " + drives->currentText()}, {control(picker, "Dir1"), "Klasörler"},
-            {control(picker, "File1"), "Dosyalar"},
+            { control(launcher, "menu"), "Kısayollar" },
+            { control(settings, "Text5"), "Başlık, 3. satır" },
+            { control(settings, "Text18"), "Yol, 9. satır" },
+            { control(settings, "Command6"), "Gözat, 3. satır" },
+            { control(picker, "Drive1"), "Sürücü: " + drives->currentText() },
+            { control(picker, "Dir1"), "Klasörler" },
+            { control(picker, "File1"), "Dosyalar" },
         };
         for (const auto &[widget, name] : names) {
             QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(widget);
@@ -391,7 +429,7 @@ private slots:
         QAccessibleInterface *boxView = QAccessible::queryAccessibleInterface(box);
         box->setText("abcdef");
         int start = -1, end = -1;
-        for (const int selected : {0, 3}) { // a screen reader reads the selection where it is, or none
+        for (const int selected : { 0, 3 }) { // a screen reader reads the selection where it is, or none
             box->setSelection(2, selected);
             boxView->textInterface()->selection(0, &start, &end);
             QCOMPARE(QPoint(start, end), selected ? QPoint(2, 5) : QPoint(0, 0));
@@ -400,12 +438,15 @@ private slots:
         QVERIFY(boxView->state().editable && !boxView->state().readOnly);
         // Enter presses the focused button; no default button takes it from a text box.
         QStringList pressed;
-        for (QPushButton *button : launcher.findChildren<QPushButton *>() + settings.findChildren<QPushButton *>() + picker.findChildren<QPushButton *>())
+        for (QPushButton *button : launcher.findChildren<QPushButton *>() + settings.findChildren<QPushButton *>()
+                     + picker.findChildren<QPushButton *>())
             connect(button, &QPushButton::clicked, button, [&pressed, button] { pressed << button->objectName(); });
-        for (const auto &[widget, key] : {std::pair{control(settings, "Text1"), Qt::Key_Return}, {control(settings, "Command3"), Qt::Key_Enter},
-                                          {control(picker, "Command2"), Qt::Key_Return}, {control(launcher, "Command1"), Qt::Key_Return}})
+        for (const auto &[widget, key] : { std::pair { control(settings, "Text1"), Qt::Key_Return },
+                                           { control(settings, "Command3"), Qt::Key_Enter },
+                                           { control(picker, "Command2"), Qt::Key_Return },
+                                           { control(launcher, "Command1"), Qt::Key_Return } })
             QTest::keyClick(widget, key);
-        QCOMPARE(pressed, QStringList({"Command3", "Command2", "Command1"}));
+        QCOMPARE(pressed, QStringList({ "Command3", "Command2", "Command1" }));
     }
 
     void browseAndChoose_data()
@@ -428,7 +469,7 @@ private slots:
         QStringList listed;
         for (int i = 0; i < files->count(); ++i)
             listed << files->item(i)->text();
-        QCOMPARE(listed, QStringList({"a\"b.exe", "APP.EXE", "prog"}));
+        QCOMPARE(listed, QStringList({ "a\"b.exe", "APP.EXE", "prog" }));
         files->setCurrentRow(1);
         const QPoint at = files->visualItemRect(files->item(1)).center();
         if (how == "double click") {
@@ -445,7 +486,9 @@ private slots:
         QCOMPARE(boxes(), expected);
         QVERIFY(!picker.isVisible());
         QCOMPARE(Form2::instance().focusWidget(), Form2::instance().text(2 * row - 1));
-        QCOMPARE(read("sil.txt"), "\"" + QByteArray::number(2 * row - 1) + "\"\r\n\"APP.EXE\",\"" + path("bin/APP.EXE").toUtf8() + "\"\r\n");
+        QCOMPARE(read("sil.txt"),
+                 "\"" + QByteArray::number(2 * row - 1) + "\"\r\n\"APP.EXE\",\"" + path("bin/APP.EXE").toUtf8()
+                         + "\"\r\n");
     }
 
     void pickerRefusals()
@@ -465,8 +508,10 @@ private slots:
         QCOMPARE(list->indexOfChild(list->child(0)), 0);
         list->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
         QVERIFY(!drives->view()->isVisible());
-        QCOMPARE(prompts, QStringList({Messages::text(RuntimeError(Kind::ChoiceNotStorable, path("bin/a\"b.exe")).withCharacter("\"")),
-                                       Messages::text(RuntimeError(Kind::FolderNotRead, path("none")).withErrno(ENOENT))}));
+        QCOMPARE(prompts,
+                 QStringList({ Messages::text(
+                                       RuntimeError(Kind::ChoiceNotStorable, path("bin/a\"b.exe")).withCharacter("\"")),
+                               Messages::text(RuntimeError(Kind::FolderNotRead, path("none")).withErrno(ENOENT)) }));
         QVERIFY(picker.isVisible());
         QCOMPARE(files->path(), path("bin"));
         QCOMPARE(Form2::instance().text(3)->text(), QString("c2"));
@@ -504,7 +549,7 @@ private slots:
         QTest::mouseRelease(bar, Qt::LeftButton, {}, bar->itemRect(9).center());
         QTest::mousePress(bar, Qt::LeftButton, {}, omrak);
         QTest::mouseRelease(bar, Qt::LeftButton, {}, omrak);
-        QCOMPARE(titles, QStringList{"Hakkında"});
+        QCOMPARE(titles, QStringList { "Hakkında" });
         QAccessibleInterface *menu = QAccessible::queryAccessibleInterface(bar);
         QCOMPARE(menu->role(), QAccessible::MenuBar);
         QCOMPARE(menu->childCount(), 11);
@@ -519,7 +564,8 @@ private slots:
             QVERIFY(!item->state().invisible);
             QCOMPARE(item->text(QAccessible::Name), bar->items().at(i)->text());
             QCOMPARE(item->rect(), QRect(bar->mapToGlobal(bar->itemRect(i).topLeft()), bar->itemRect(i).size()));
-            QCOMPARE(QPoint(menu->indexOfChild(item), item->indexOfChild(menu)), QPoint(i, -1)); // an item has no children
+            QCOMPARE(QPoint(menu->indexOfChild(item), item->indexOfChild(menu)),
+                     QPoint(i, -1)); // an item has no children
             QCOMPARE(menu->childAt(item->rect().center().x(), item->rect().center().y()), item);
         }
         // The items tile the bar from its top left corner to its bottom.
@@ -535,32 +581,45 @@ private slots:
     {
         QTest::addColumn<QString>("keys");
         QTest::addColumn<QString>("highlighted");
-        QTest::newRow("F10 enters") << "F10" << "Uçbirim";
-        QTest::newRow("Alt with a key does not") << "Alt+X" << "";
-        QTest::newRow("Left wraps") << "F10 Left" << "Omrak";
-        QTest::newRow("End, Home") << "F10 End Home End" << "Omrak";
-        QTest::newRow("a press outside the bar leaves") << "F10 click" << "";
-        QTest::newRow("Down, nearest in x") << "F10 Right Right Down" << "a";
-        QTest::newRow("Up wraps") << "F10 Up Up" << "Ayarlar";
-        QTest::newRow("i is İ, not I") << "F10 i i" << "İnce";
-        QTest::newRow("ı and I alike") << "F10 ı I" << "Index";
-        QTest::newRow("Alt enters, F10 leaves") << "Alt F10" << "";
+        QTest::newRow("F10 enters") << "F10"
+                                    << "Uçbirim";
+        QTest::newRow("Alt with a key does not") << "Alt+X"
+                                                 << "";
+        QTest::newRow("Left wraps") << "F10 Left"
+                                    << "Omrak";
+        QTest::newRow("End, Home") << "F10 End Home End"
+                                   << "Omrak";
+        QTest::newRow("a press outside the bar leaves") << "F10 click"
+                                                        << "";
+        QTest::newRow("Down, nearest in x") << "F10 Right Right Down"
+                                            << "a";
+        QTest::newRow("Up wraps") << "F10 Up Up"
+                                  << "Ayarlar";
+        QTest::newRow("i is İ, not I") << "F10 i i"
+                                       << "İnce";
+        QTest::newRow("ı and I alike") << "F10 ı I"
+                                       << "Index";
+        QTest::newRow("Alt enters, F10 leaves") << "Alt F10"
+                                                << "";
     }
     void menuBarKeys()
     {
         QFETCH(QString, keys);
         QFETCH(QString, highlighted);
-        write("data.txt", list({"Uçbirim", "p", "ılık", "p", "İnce", "p", "Index", "p", "a", "p", "b", "p"}));
+        write("data.txt", list({ "Uçbirim", "p", "ılık", "p", "İnce", "p", "Index", "p", "a", "p", "b", "p" }));
         startLauncher();
         QVERIFY(QTest::qWaitForWindowActive(&Form1::instance()));
         for (const QString &name : keys.split(' ')) {
             const QKeyCombination key = QKeySequence(name)[0];
-            if (name == "click") // sent to the window itself, which takes no focus: only the bar's watch on presses sees it
+            if (name
+                == "click") // sent to the window itself, which takes no focus: only the bar's watch on presses sees it
                 QTest::mouseClick(&Form1::instance(), Qt::LeftButton, {}, QPoint(0, Form1::instance().height() - 1));
             else
-                QTest::sendKeyEvent(QTest::Click, QApplication::focusWidget(), key.key(), name.size() == 1 ? name : QString(), key.keyboardModifiers());
+                QTest::sendKeyEvent(QTest::Click, QApplication::focusWidget(), key.key(),
+                                    name.size() == 1 ? name : QString(), key.keyboardModifiers());
         }
-        QAccessibleInterface *focus = QAccessible::queryAccessibleInterface(control(Form1::instance(), "menu"))->focusChild();
+        QAccessibleInterface *focus =
+                QAccessible::queryAccessibleInterface(control(Form1::instance(), "menu"))->focusChild();
         QCOMPARE(focus ? focus->text(QAccessible::Name) : QString(), highlighted);
         QVERIFY(focus ? focus->state().focused : QApplication::focusWidget() == control(Form1::instance(), "Command1"));
     }

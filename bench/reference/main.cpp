@@ -12,8 +12,8 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     QMainWindow window;
     window.setWindowTitle(QStringLiteral("Referans"));
-    const char *const captions[] = {"Uçbirim", "Hesap", "Dosyalar", "Not", "Tarayıcı", "Sözlük",
-                                    "Görevler", "Ev", "Resimler", "Ayarlar", "Omrak"};
+    const char *const captions[] = { "Uçbirim",  "Hesap", "Dosyalar", "Not",     "Tarayıcı", "Sözlük",
+                                     "Görevler", "Ev",    "Resimler", "Ayarlar", "Omrak" };
     for (const char *caption : captions)
         window.menuBar()->addAction(QString::fromUtf8(caption));
     auto *button = new QPushButton(QStringLiteral("Kapat"));

@@ -1,15 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "filesystem/volumes.h"
-#include "widgets/accessiblefactory.h"
-#include "windows/form1.h"
 #include "desktop/datafolder.h"
 #include "desktop/desktop.h"
+#include "desktop/runninglauncher.h"
+#include "errors/runtimeerror.h"
+#include "filesystem/volumes.h"
+#include "process/processstarter.h"
 #include "shell/form.h"
 #include "shell/messages.h"
-#include "process/processstarter.h"
-#include "desktop/runninglauncher.h"
 #include "shell/runtime.h"
-#include "errors/runtimeerror.h"
+#include "widgets/accessiblefactory.h"
+#include "windows/form1.h"
 
 #include <QApplication>
 #include <QDir>
@@ -72,10 +72,10 @@ int main(int argc, char **argv)
         std::fputs(Messages::noDisplay().constData(), stderr);
         return 1;
     case Desktop::Display::X11:
-        args.insert(args.begin() + 1, {platform, xcb});
+        args.insert(args.begin() + 1, { platform, xcb });
         break;
     case Desktop::Display::Wayland:
-        args.insert(args.begin() + 1, {platform, wayland});
+        args.insert(args.begin() + 1, { platform, wayland });
         break;
     case Desktop::Display::Chosen:
         break;

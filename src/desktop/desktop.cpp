@@ -69,7 +69,7 @@ std::vector<xcb_atom_t> atoms(xcb_connection_t *connection, std::initializer_lis
 
 bool socketAnswers(const QByteArray &path)
 {
-    sockaddr_un address{};
+    sockaddr_un address {};
     address.sun_family = AF_UNIX;
     if (path.isEmpty() || std::size_t(path.size()) >= sizeof address.sun_path)
         return false;
@@ -121,8 +121,8 @@ QByteArray plain(const QString &text)
 {
     QByteArray result = text.toUtf8();
     for (char &c : result) {
-        const bool keep = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')
-                          || c == '.' || c == '_' || c == '+';
+        const bool keep = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.'
+                || c == '_' || c == '+';
         if (!keep)
             c = '_';
     }
@@ -161,21 +161,18 @@ void send(xcb_connection_t *connection, const QByteArray &message)
     const xcb_window_t root = rootOf(connection);
     const xcb_window_t sender = xcb_generate_id(connection);
     const uint32_t overrideRedirect = 1;
-    xcb_create_window(connection, XCB_COPY_FROM_PARENT, sender, root, -100, -100, 1, 1, 0,
-                      XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, XCB_CW_OVERRIDE_REDIRECT,
-                      &overrideRedirect);
-    const std::vector<xcb_atom_t> types =
-        atoms(connection, {"_NET_STARTUP_INFO_BEGIN", "_NET_STARTUP_INFO"});
+    xcb_create_window(connection, XCB_COPY_FROM_PARENT, sender, root, -100, -100, 1, 1, 0, XCB_WINDOW_CLASS_INPUT_ONLY,
+                      XCB_COPY_FROM_PARENT, XCB_CW_OVERRIDE_REDIRECT, &overrideRedirect);
+    const std::vector<xcb_atom_t> types = atoms(connection, { "_NET_STARTUP_INFO_BEGIN", "_NET_STARTUP_INFO" });
     const QByteArray text = message + '\0';
     for (qsizetype at = 0; at < text.size(); at += 20) {
-        xcb_client_message_event_t event{};
+        xcb_client_message_event_t event {};
         event.response_type = XCB_CLIENT_MESSAGE;
         event.format = 8;
         event.window = sender;
         event.type = at == 0 ? types[0] : types[1];
         std::memcpy(event.data.data8, text.constData() + at, std::min<qsizetype>(20, text.size() - at));
-        xcb_send_event(connection, 0, root, XCB_EVENT_MASK_PROPERTY_CHANGE,
-                       reinterpret_cast<const char *>(&event));
+        xcb_send_event(connection, 0, root, XCB_EVENT_MASK_PROPERTY_CHANGE, reinterpret_cast<const char *>(&event));
     }
     xcb_destroy_window(connection, sender);
     // The launcher ends right after a start: the messages must be out first.
@@ -218,7 +215,6 @@ xcb_timestamp_t serverTimeNow()
 }
 }
 
-
 Desktop::Display Desktop::reachable(int argc, char **argv)
 {
     if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -247,10 +243,10 @@ void Desktop::keepOutOfTaskbar(QWidget *window)
         return;
     // Qt merges the states it sets itself into this property when it maps
     // the window, and keeps what it finds there.
-    const std::vector<xcb_atom_t> found = atoms(
-        connection, {"_NET_WM_STATE", "_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER"});
-    xcb_change_property(connection, XCB_PROP_MODE_APPEND, xcb_window_t(window->winId()), found[0],
-                        XCB_ATOM_ATOM, 32, 2, &found[1]);
+    const std::vector<xcb_atom_t> found =
+            atoms(connection, { "_NET_WM_STATE", "_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER" });
+    xcb_change_property(connection, XCB_PROP_MODE_APPEND, xcb_window_t(window->winId()), found[0], XCB_ATOM_ATOM, 32, 2,
+                        &found[1]);
 }
 
 Desktop::Startup Desktop::begin(const QString &program)
@@ -263,14 +259,12 @@ Desktop::Startup Desktop::begin(const QString &program)
     const QString name = QFileInfo(program).fileName();
     // The window manager reads the time of the user's click from the ID's
     // _TIME part, and grants the focus by it.
-    startup.id = "hizli-" + QByteArray::number(::getpid()) + '-'
-                 + plain(QSysInfo::machineHostName()) + '-' + plain(name) + '-'
-                 + QByteArray::number(++sequence);
+    startup.id = "hizli-" + QByteArray::number(::getpid()) + '-' + plain(QSysInfo::machineHostName()) + '-'
+            + plain(name) + '-' + QByteArray::number(++sequence);
     if (userTimeKnown)
         startup.id += "_TIME" + QByteArray::number(qulonglong(userTime));
     QByteArray message = "new: ID=" + quoted(startup.id) + " NAME=" + quoted(name.toUtf8())
-                         + " BIN=" + quoted(name.toUtf8())
-                         + " SCREEN=" + QByteArray::number(screenNumber());
+            + " BIN=" + quoted(name.toUtf8()) + " SCREEN=" + QByteArray::number(screenNumber());
     if (userTimeKnown)
         message += " TIMESTAMP=" + QByteArray::number(qulonglong(userTime));
     send(connection, message);
@@ -305,11 +299,11 @@ void Desktop::activate(QWidget *window, const QByteArray &startupId)
         xcb_timestamp_t time = at >= 0 ? startupId.mid(at + 5).toUInt(&known) : 0;
         if (!known)
             time = serverTimeNow();
-        xcb_client_message_event_t event{};
+        xcb_client_message_event_t event {};
         event.response_type = XCB_CLIENT_MESSAGE;
         event.format = 32;
         event.window = xcb_window_t(window->winId());
-        event.type = atoms(connection, {"_NET_ACTIVE_WINDOW"}).front();
+        event.type = atoms(connection, { "_NET_ACTIVE_WINDOW" }).front();
         event.data.data32[0] = 1; // from an application
         event.data.data32[1] = time;
         xcb_send_event(connection, 0, rootOf(connection),

@@ -31,7 +31,7 @@ bool isPrivateFolder(const QByteArray &folder)
 {
     struct stat st;
     return ::lstat(folder.constData(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::geteuid()
-           && (st.st_mode & 077) == 0;
+            && (st.st_mode & 077) == 0;
 }
 
 Place place()
@@ -47,16 +47,16 @@ Place place()
     if (::stat(".", &here) != 0)
         return {};
     const QByteArray name = folder + "/hizli-" + QByteArray::number(quint64(here.st_dev)) + '-'
-                            + QByteArray::number(quint64(here.st_ino));
+            + QByteArray::number(quint64(here.st_ino));
     sockaddr_un address;
     if (std::size_t(name.size()) + 5 >= sizeof address.sun_path)
         return {};
-    return {name + ".sock", name + ".lock"};
+    return { name + ".sock", name + ".lock" };
 }
 
 sockaddr_un addressOf(const QByteArray &path)
 {
-    sockaddr_un address{};
+    sockaddr_un address {};
     address.sun_family = AF_UNIX;
     std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
     return address;
@@ -64,7 +64,7 @@ sockaddr_un addressOf(const QByteArray &path)
 
 bool waitFor(int fd, short events)
 {
-    pollfd ready{fd, events, 0};
+    pollfd ready { fd, events, 0 };
     return ::poll(&ready, 1, answerMilliseconds) == 1 && (ready.revents & events);
 }
 
@@ -113,8 +113,8 @@ bool RunningLauncher::handOver(const QByteArray &startupId)
     if (peer >= 0 && ::connect(peer, reinterpret_cast<const sockaddr *>(&address), sizeof address) == 0) {
         const QByteArray request = startupId.left(maxRequest - 1) + '\n';
         char reply[3] = {};
-        answered = ::write(peer, request.constData(), size_t(request.size())) == request.size()
-                   && waitFor(peer, POLLIN) && ::read(peer, reply, 3) == 3 && std::memcmp(reply, "ok\n", 3) == 0;
+        answered = ::write(peer, request.constData(), size_t(request.size())) == request.size() && waitFor(peer, POLLIN)
+                && ::read(peer, reply, 3) == 3 && std::memcmp(reply, "ok\n", 3) == 0;
     }
     if (peer >= 0)
         ::close(peer);

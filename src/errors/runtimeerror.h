@@ -14,28 +14,28 @@ class RuntimeError : public std::exception
 {
 public:
     enum class Kind {
-        FileNotFound,    // subject: file name
-        FileNotOpened,   // subject: file name; error: errno
-        NotRegularFile,  // subject: file name; number: a SpecialFile
-        FieldTooLong,    // subject: file name; number: the field
-        FileNotRead,     // subject: file name; number: the field; error: errno
+        FileNotFound, // subject: file name
+        FileNotOpened, // subject: file name; error: errno
+        NotRegularFile, // subject: file name; number: a SpecialFile
+        FieldTooLong, // subject: file name; number: the field
+        FileNotRead, // subject: file name; number: the field; error: errno
         FileAlreadyOpen, // subject: file name; number: the file number
-        FileNotOpen,     // number: the file number
-        InputPastEnd,    // subject: file name; number: the field that was missing
-        FileNotWritten,  // subject: file name; error: errno; previousKept; backup
+        FileNotOpen, // number: the file number
+        InputPastEnd, // subject: file name; number: the field that was missing
+        FileNotWritten, // subject: file name; error: errno; previousKept; backup
         FieldNotStorable, // subject: file name; character
-        BoxNotStorable,  // number: the text box; character
-        BoxTooLong,      // number: the text box
+        BoxNotStorable, // number: the text box; character
+        BoxTooLong, // number: the text box
         ChoiceNotStorable, // subject: the chosen file's path; character
-        StartFailed,     // subject: command line
-        FolderNotRead,   // subject: folder; error: ENOENT or EACCES
-        FolderNotMade,   // subject: the list's folder; error: errno
-        ProgramMissing,  // subject: the program a command line names
-        FileBusy,        // subject: file name
+        StartFailed, // subject: command line
+        FolderNotRead, // subject: folder; error: ENOENT or EACCES
+        FolderNotMade, // subject: the list's folder; error: errno
+        ProgramMissing, // subject: the program a command line names
+        FileBusy, // subject: file name
         LinkNotFollowed, // subject: file name; number: the link's owner; place: the link
-        CacheNotMade,    // subject: file name; place: the cache folder; error: errno
+        CacheNotMade, // subject: file name; place: the cache folder; error: errno
         SaveInterrupted, // subject: file name; previousKept: restored; backup; error: errno
-        HandOffNotOurs,  // subject: file name; number: the row asked, 0 for none
+        HandOffNotOurs, // subject: file name; number: the row asked, 0 for none
     };
 
     // What stands where a regular file was expected.

@@ -60,7 +60,7 @@ FileLocation FileLocation::resolve(const QString &name, bool followLinks)
             location.m_error = errno;
         QList<Part> parts;
         for (const QByteArray &part : path.split('/'))
-            parts.append({part, own});
+            parts.append({ part, own });
         pending = parts + pending;
     };
     location.m_folder.reset(openFolder(AT_FDCWD, "."));
@@ -88,7 +88,7 @@ FileLocation FileLocation::resolve(const QString &name, bool followLinks)
                 location.m_error = text.isEmpty() && errno ? errno : ELOOP;
                 return location;
             }
-            location.m_links.append({joined(shownFolder(location.m_folder.get()), part.name), st.st_uid});
+            location.m_links.append({ joined(shownFolder(location.m_folder.get()), part.name), st.st_uid });
             if (part.own && last) {
                 location.m_link = true;
                 location.m_linkText = text;
@@ -144,9 +144,8 @@ FilePlace FileLocation::place() const
         place.m_device = quint64(st.st_dev);
         place.m_inode = quint64(st.st_ino);
         place.m_stamp = QByteArray::number(qint64(st.st_size)) + ':' + QByteArray::number(qint64(st.st_mtim.tv_sec))
-                        + '.' + QByteArray::number(qint64(st.st_mtim.tv_nsec)) + ':'
-                        + QByteArray::number(qint64(st.st_ctim.tv_sec)) + '.'
-                        + QByteArray::number(qint64(st.st_ctim.tv_nsec));
+                + '.' + QByteArray::number(qint64(st.st_mtim.tv_nsec)) + ':'
+                + QByteArray::number(qint64(st.st_ctim.tv_sec)) + '.' + QByteArray::number(qint64(st.st_ctim.tv_nsec));
     }
     return place;
 }

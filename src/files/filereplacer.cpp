@@ -28,7 +28,7 @@ bool lockWithin(int fd, int ms)
         ::clock_gettime(CLOCK_MONOTONIC, &now);
         if ((now.tv_sec - start.tv_sec) * 1000 + (now.tv_nsec - start.tv_nsec) / 1000000 >= ms)
             return false;
-        const timespec pause = {0, 5 * 1000 * 1000};
+        const timespec pause = { 0, 5 * 1000 * 1000 };
         ::nanosleep(&pause, nullptr);
     }
 }
@@ -118,7 +118,7 @@ void FileReplacer::check()
         for (const FileLocation::Link &link : m_location.links()) {
             if (link.owner != 0) {
                 throw RuntimeError(RuntimeError::Kind::LinkNotFollowed, m_name, int(link.owner))
-                    .withPlace(link.shownPath);
+                        .withPlace(link.shownPath);
             }
         }
     }
@@ -130,9 +130,9 @@ void FileReplacer::check()
     // replaced by a regular file.
     if (exists && m_followLinks && !S_ISREG(st.st_mode)) {
         throw RuntimeError(RuntimeError::Kind::NotRegularFile, m_name,
-                           S_ISFIFO(st.st_mode)  ? RuntimeError::Pipe
-                           : S_ISSOCK(st.st_mode) ? RuntimeError::Socket
-                                                  : RuntimeError::Device);
+                           S_ISFIFO(st.st_mode)           ? RuntimeError::Pipe
+                                   : S_ISSOCK(st.st_mode) ? RuntimeError::Socket
+                                                          : RuntimeError::Device);
     }
     if (::faccessat(m_location.folder(), ".", W_OK | X_OK, AT_EACCESS) != 0) {
         const int error = errno;
@@ -258,9 +258,9 @@ struct stat FileReplacer::writeInPlace(const struct stat &old)
         cache = Leftovers::openCache(true);
         if (!cache.isOpen()) {
             throw RuntimeError(RuntimeError::Kind::CacheNotMade, m_name)
-                .withErrno(errno)
-                .withPlace(QFile::decodeName(Leftovers::cachePath()))
-                .withPreviousKept(true);
+                    .withErrno(errno)
+                    .withPlace(QFile::decodeName(Leftovers::cachePath()))
+                    .withPreviousKept(true);
         }
         copyFolder = cache.get();
         copy = Leftovers::create(copyFolder, Leftovers::temporaryPrefix(leaf), 0600, &temporary);
@@ -325,15 +325,15 @@ std::optional<RuntimeError> FileReplacer::recover(const QString &name, bool foll
     if (!outcome.restored && !outcome.error)
         return {};
     return RuntimeError(RuntimeError::Kind::SaveInterrupted, name)
-        .withErrno(outcome.error)
-        .withPreviousKept(outcome.restored && !outcome.error)
-        .withBackup(outcome.copy);
+            .withErrno(outcome.error)
+            .withPreviousKept(outcome.restored && !outcome.error)
+            .withBackup(outcome.copy);
 }
 
 void FileReplacer::fail(int error, bool previousKept, const QString &backup) const
 {
     throw RuntimeError(RuntimeError::Kind::FileNotWritten, m_name)
-        .withErrno(error)
-        .withPreviousKept(previousKept)
-        .withBackup(backup);
+            .withErrno(error)
+            .withPreviousKept(previousKept)
+            .withBackup(backup);
 }

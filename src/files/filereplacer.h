@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "errors/runtimeerror.h"
 #include "files/filelocation.h"
 #include "files/fileplace.h"
-#include "errors/runtimeerror.h"
 
 #include <QByteArray>
 #include <QString>

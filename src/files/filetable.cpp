@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "files/filetable.h"
 
-#include "files/filereplacer.h"
 #include "errors/runtimeerror.h"
+#include "files/filereplacer.h"
 #include "text/fieldreader.h"
 #include "text/recordwriter.h"
 #include "text/windows1254.h"
@@ -44,15 +44,15 @@ OpenFile &entry(int number)
 
 FileTable::Identity identityOf(const struct stat &st)
 {
-    return {quint64(st.st_dev), quint64(st.st_ino), quint64(st.st_nlink)};
+    return { quint64(st.st_dev), quint64(st.st_ino), quint64(st.st_nlink) };
 }
 
 int specialKind(mode_t mode)
 {
-    return S_ISLNK(mode)    ? RuntimeError::Link
-           : S_ISFIFO(mode) ? RuntimeError::Pipe
-           : S_ISSOCK(mode) ? RuntimeError::Socket
-                            : RuntimeError::Device;
+    return S_ISLNK(mode)     ? RuntimeError::Link
+            : S_ISFIFO(mode) ? RuntimeError::Pipe
+            : S_ISSOCK(mode) ? RuntimeError::Socket
+                             : RuntimeError::Device;
 }
 
 // Opened without blocking, so that a pipe of that name cannot hold the
@@ -118,11 +118,11 @@ QString FileTable::readField(int number)
     if (!file.reader || !file.reader->next(&bytes)) {
         if (file.reader && file.reader->readError()) {
             throw RuntimeError(RuntimeError::Kind::FileNotRead, file.name, file.fieldsRead + 1)
-                .withErrno(file.reader->readError());
+                    .withErrno(file.reader->readError());
         }
         const bool tooLong = file.reader && file.reader->tooLong();
-        throw RuntimeError(tooLong ? RuntimeError::Kind::FieldTooLong : RuntimeError::Kind::InputPastEnd,
-                           file.name, file.fieldsRead + 1);
+        throw RuntimeError(tooLong ? RuntimeError::Kind::FieldTooLong : RuntimeError::Kind::InputPastEnd, file.name,
+                           file.fieldsRead + 1);
     }
     ++file.fieldsRead;
     return Windows1254::decode(bytes);

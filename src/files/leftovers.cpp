@@ -38,7 +38,7 @@ bool stillNamed(int folder, const QByteArray &name, int fd)
     struct stat named;
     struct stat open;
     return ::fstatat(folder, name.constData(), &named, AT_SYMLINK_NOFOLLOW) == 0 && ::fstat(fd, &open) == 0
-           && sameInode(named, open);
+            && sameInode(named, open);
 }
 
 std::vector<QByteArray> namesIn(int folder)
@@ -165,7 +165,7 @@ QByteArray Leftovers::copyPrefix(const QByteArray &leaf, const struct stat &targ
 {
     const QByteArray hash = QCryptographicHash::hash(content, QCryptographicHash::Sha256).left(8).toHex();
     return '.' + leaf + copyMark + QByteArray::number(quint64(target.st_dev)) + '-'
-           + QByteArray::number(quint64(target.st_ino)) + '-' + QByteArray::number(content.size()) + '-' + hash + '.';
+            + QByteArray::number(quint64(target.st_ino)) + '-' + QByteArray::number(content.size()) + '-' + hash + '.';
 }
 
 void Leftovers::tidy(int folder, const QByteArray &leaf)
@@ -184,12 +184,12 @@ std::vector<Leftovers::Copy> Leftovers::copiesOf(const struct stat &target, int 
     struct stat a;
     struct stat b;
     const bool cacheIsFolder =
-        cache >= 0 && ::fstat(cache, &a) == 0 && ::fstat(targetFolder, &b) == 0 && sameInode(a, b);
-    for (const int folder : {targetFolder, cacheIsFolder ? -1 : cache}) {
+            cache >= 0 && ::fstat(cache, &a) == 0 && ::fstat(targetFolder, &b) == 0 && sameInode(a, b);
+    for (const int folder : { targetFolder, cacheIsFolder ? -1 : cache }) {
         if (folder < 0)
             continue;
         for (const QByteArray &name : namesIn(folder)) {
-            Copy copy{folder, name, {}, 0, {}};
+            Copy copy { folder, name, {}, 0, {} };
             quint64 device;
             quint64 inode;
             if (!parseCopy(name, &device, &inode, &copy.size, &copy.hash) || inode != quint64(target.st_ino))
@@ -199,7 +199,7 @@ std::vector<Leftovers::Copy> Leftovers::copiesOf(const struct stat &target, int 
             // Device numbers may change from one boot to the next; a copy
             // beside the file is on its file system whatever its number.
             const bool sameDevice =
-                device == quint64(target.st_dev) || (folder == targetFolder && st.st_dev == target.st_dev);
+                    device == quint64(target.st_dev) || (folder == targetFolder && st.st_dev == target.st_dev);
             // Only a copy its own user (or root) made may become the list.
             if (copy.file.isOpen() && sameDevice && (st.st_uid == ::geteuid() || st.st_uid == 0))
                 copies.push_back(std::move(copy));

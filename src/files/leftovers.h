@@ -47,8 +47,8 @@ public:
     struct Outcome
     {
         bool restored = false; // a torn file got its old content back
-        int error = 0;         // a torn file that could not, and why
-        QString copy;          // where its old content still is
+        int error = 0; // a torn file that could not, and why
+        QString copy; // where its old content still is
     };
     // For each copy: a write that completed is finished (its length set)
     // and one that never began is left; a torn file gets the copy's content

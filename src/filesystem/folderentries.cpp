@@ -28,7 +28,7 @@ FolderEntries::FolderEntries(const QByteArray &folder)
     while (const dirent *entry = readdir(directory)) {
         if (entry->d_name[0] == '.')
             continue;
-        m_entries.push_back({m_names.size(), entry->d_type});
+        m_entries.push_back({ m_names.size(), entry->d_type });
         m_names.append(entry->d_name, qsizetype(strlen(entry->d_name)) + 1);
     }
     closedir(directory);
@@ -90,7 +90,7 @@ QList<QByteArray> FolderEntries::folders() const
     for (qsizetype i = 0; i < size(); ++i) {
         if (isFolder(i)) {
             const QString shown = QFile::decodeName(name(i));
-            named.push_back({shown.toLower(), shown, name(i)});
+            named.push_back({ shown.toLower(), shown, name(i) });
         }
     }
     sortNamed(named);
@@ -106,7 +106,7 @@ void FolderEntries::sortByName(QStringList &names)
     std::vector<Named> named;
     named.reserve(size_t(names.size()));
     for (QString &name : names)
-        named.push_back({name.toLower(), std::move(name), {}});
+        named.push_back({ name.toLower(), std::move(name), {} });
     sortNamed(named);
     for (qsizetype i = 0; i < names.size(); ++i)
         names[i] = std::move(named[size_t(i)].shown);

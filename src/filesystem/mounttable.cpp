@@ -18,10 +18,33 @@ namespace {
 bool isPseudo(const QByteArray &type)
 {
     static const QSet<QByteArray> pseudo = {
-        "proc",      "sysfs",   "devtmpfs", "devpts",   "tmpfs",     "ramfs",   "cgroup",
-        "cgroup2",   "securityfs", "debugfs", "tracefs", "configfs", "fusectl", "mqueue",
-        "hugetlbfs", "pstore",  "bpf",      "autofs",   "binfmt_misc", "efivarfs", "rpc_pipefs",
-        "nsfs",      "overlay-internal", "squashfs", "fuse.portal", "fuse.gvfsd-fuse", "rootfs",
+        "proc",
+        "sysfs",
+        "devtmpfs",
+        "devpts",
+        "tmpfs",
+        "ramfs",
+        "cgroup",
+        "cgroup2",
+        "securityfs",
+        "debugfs",
+        "tracefs",
+        "configfs",
+        "fusectl",
+        "mqueue",
+        "hugetlbfs",
+        "pstore",
+        "bpf",
+        "autofs",
+        "binfmt_misc",
+        "efivarfs",
+        "rpc_pipefs",
+        "nsfs",
+        "overlay-internal",
+        "squashfs",
+        "fuse.portal",
+        "fuse.gvfsd-fuse",
+        "rootfs",
     };
     return pseudo.contains(type);
 }
@@ -29,8 +52,8 @@ bool isPseudo(const QByteArray &type)
 bool isNetwork(const QByteArray &type)
 {
     static const QSet<QByteArray> network = {
-        "nfs", "nfs4", "cifs", "smb3", "smbfs", "ncpfs", "afs", "ceph", "glusterfs", "9p",
-        "fuse.sshfs", "fuse.rclone", "davfs", "fuse.davfs2", "fuse.glusterfs", "fuse.s3fs",
+        "nfs", "nfs4",       "cifs",        "smb3",  "smbfs",       "ncpfs",          "afs",       "ceph", "glusterfs",
+        "9p",  "fuse.sshfs", "fuse.rclone", "davfs", "fuse.davfs2", "fuse.glusterfs", "fuse.s3fs",
     };
     return network.contains(type);
 }
@@ -38,12 +61,10 @@ bool isNetwork(const QByteArray &type)
 // Mounts below these folders are the system's own, whatever their type.
 bool isSystemFolder(const QString &point)
 {
-    static const QString folders[] = {QStringLiteral("/dev"), QStringLiteral("/proc"),
-                                      QStringLiteral("/sys"), QStringLiteral("/var/run"),
-                                      QStringLiteral("/var/lock")};
+    static const QString folders[] = { QStringLiteral("/dev"), QStringLiteral("/proc"), QStringLiteral("/sys"),
+                                       QStringLiteral("/var/run"), QStringLiteral("/var/lock") };
     for (const QString &folder : folders) {
-        if (point.startsWith(folder)
-            && (point.size() == folder.size() || point.at(folder.size()) == u'/'))
+        if (point.startsWith(folder) && (point.size() == folder.size() || point.at(folder.size()) == u'/'))
             return true;
     }
     return false;
@@ -61,8 +82,8 @@ QByteArray decodeField(QByteArrayView field)
     QByteArray out;
     out.reserve(field.size());
     for (qsizetype i = 0; i < field.size(); ++i) {
-        if (field[i] == '\\' && i + 3 < field.size() && isOctal(field[i + 1])
-            && isOctal(field[i + 2]) && isOctal(field[i + 3])) {
+        if (field[i] == '\\' && i + 3 < field.size() && isOctal(field[i + 1]) && isOctal(field[i + 2])
+            && isOctal(field[i + 3])) {
             out.append(char((field[i + 1] - '0') * 64 + (field[i + 2] - '0') * 8 + (field[i + 3] - '0')));
             i += 3;
         } else {
@@ -80,7 +101,8 @@ QString decodeLabel(const QString &name)
     for (qsizetype i = 0; i < bytes.size(); ++i) {
         bool ok = false;
         const int value = bytes[i] == '\\' && i + 3 < bytes.size() && bytes[i + 1] == 'x'
-            ? bytes.mid(i + 2, 2).toInt(&ok, 16) : 0;
+                ? bytes.mid(i + 2, 2).toInt(&ok, 16)
+                : 0;
         if (ok) {
             out.append(char(value));
             i += 3;
@@ -90,8 +112,6 @@ QString decodeLabel(const QString &name)
     }
     return QString::fromUtf8(out);
 }
-
-
 
 // Labels of block devices, by the device's own path.
 QHash<QString, QString> readLabels()
@@ -162,7 +182,7 @@ MountTable MountTable::parse(const QByteArray &text)
     // Without a mount table, everything is on one volume.
     if (!table.m_byPoint.contains(QStringLiteral("/"))) {
         table.m_byPoint.insert(QStringLiteral("/"), table.m_mounts.size());
-        table.m_mounts.append(Mount{QStringLiteral("/"), {}, {}});
+        table.m_mounts.append(Mount { QStringLiteral("/"), {}, {} });
     }
     return table;
 }
@@ -173,8 +193,7 @@ Volume MountTable::describe(const Mount &mount) const
     volume.root = QDir::toNativeSeparators(mount.point);
     volume.text = volume.root;
     if (!m_labels.isEmpty() && mount.source.startsWith("/dev/")) {
-        const QString label =
-            m_labels.value(QFileInfo(QFile::decodeName(mount.source)).canonicalFilePath());
+        const QString label = m_labels.value(QFileInfo(QFile::decodeName(mount.source)).canonicalFilePath());
         if (!label.isEmpty() && label != volume.root)
             volume.text += QStringLiteral(" [%1]").arg(label);
     }
@@ -209,14 +228,11 @@ const QList<Volume> &MountTable::offered() const
     for (auto it = m_byPoint.constBegin(); it != m_byPoint.constEnd(); ++it) {
         const Mount &mount = m_mounts.at(it.value());
         if (isPseudo(mount.type) || isSystemFolder(mount.point)
-            || (!isNetwork(mount.type)
-                && ::access(QFile::encodeName(mount.point).constData(), X_OK) != 0))
+            || (!isNetwork(mount.type) && ::access(QFile::encodeName(mount.point).constData(), X_OK) != 0))
             continue;
         volumes.append(describe(mount));
     }
-    std::sort(volumes.begin(), volumes.end(),
-              [](const Volume &a, const Volume &b) { return a.root < b.root; });
+    std::sort(volumes.begin(), volumes.end(), [](const Volume &a, const Volume &b) { return a.root < b.root; });
     m_offered = std::move(volumes);
     return *m_offered;
 }
-

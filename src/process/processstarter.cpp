@@ -13,9 +13,9 @@
 #include <csignal>
 #include <spawn.h>
 #include <sys/stat.h>
-#include <unistd.h>
 #include <sys/wait.h>
 #include <thread>
+#include <unistd.h>
 #include <utility>
 #include <vector>
 
@@ -52,7 +52,6 @@ bool couldBePath(const QByteArray &path)
     }
     return true;
 }
-
 
 bool isFolder(const QByteArray &path)
 {
@@ -160,7 +159,7 @@ void ProcessStarter::setStartFolder(const QString &folder)
 // returned by the call itself.
 bool ProcessStarter::spawn(const Command &command, std::vector<QByteArray> environment)
 {
-    QList<QByteArray> words{QFile::encodeName(command.program)};
+    QList<QByteArray> words { QFile::encodeName(command.program) };
     for (const QString &argument : command.arguments)
         words.append(argument.toLocal8Bit());
     std::vector<char *> argv;
@@ -180,8 +179,7 @@ bool ProcessStarter::spawn(const Command &command, std::vector<QByteArray> envir
     sigfillset(&all);
     posix_spawnattr_setsigmask(&attributes, &none);
     posix_spawnattr_setsigdefault(&attributes, &all);
-    posix_spawnattr_setflags(&attributes,
-                             POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     if (!startFolder().isEmpty())

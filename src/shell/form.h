@@ -56,7 +56,7 @@ protected:
     Form();
     ~Form() override;
 
-    virtual void Form_Load() {}
+    virtual void Form_Load() { }
     // The client area's place and size, as the window asks for them.
     void setPlace(const QRect &client);
 

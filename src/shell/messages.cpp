@@ -17,8 +17,7 @@ QString Messages::describe(const QString &character)
     if (character == QLatin1String("\r") || character == QLatin1String("\n"))
         return QStringLiteral("satır sonu");
     const uint code = character.toUcs4().value(0);
-    return QStringLiteral("\"%1\" (U+%2)")
-        .arg(character, QString::number(code, 16).toUpper().rightJustified(4, u'0'));
+    return QStringLiteral("\"%1\" (U+%2)").arg(character, QString::number(code, 16).toUpper().rightJustified(4, u'0'));
 }
 
 QString Messages::reason(const RuntimeError &error)
@@ -80,12 +79,12 @@ QString Messages::listChanged(const QString &name)
                           "tarafından değiştirildi.\n\nKaydederseniz o değişiklikler kaybolur. "
                           "Dosyayı korursanız kutulardaki düzenlemeleriniz olduğu gibi kalır; "
                           "\"Değişiklikleri  iptal et\" ile dosyanın yeni içeriğini görebilirsiniz.")
-        .arg(name);
+            .arg(name);
 }
 
 QStringList Messages::listChangedAnswers()
 {
-    return {QStringLiteral("Üzerine yaz"), QStringLiteral("Dosyayı koru")};
+    return { QStringLiteral("Üzerine yaz"), QStringLiteral("Dosyayı koru") };
 }
 
 QString Messages::listMoved(const QString &name, const QString &leadsTo, bool exists)
@@ -95,12 +94,12 @@ QString Messages::listMoved(const QString &name, const QString &leadsTo, bool ex
                           "silinmiş ya da yerine bir bağlantı konmuş olabilir.\n\nYine de kaydederseniz "
                           "liste oraya yazılır. Dosyayı korursanız hiçbir şey yazılmaz; kutulardaki "
                           "düzenlemeleriniz olduğu gibi kalır.")
-        .arg(name, leadsTo, exists ? QString() : QStringLiteral(" (böyle bir dosya yok)"));
+            .arg(name, leadsTo, exists ? QString() : QStringLiteral(" (böyle bir dosya yok)"));
 }
 
 QStringList Messages::listMovedAnswers()
 {
-    return {QStringLiteral("Yine de kaydet"), QStringLiteral("Dosyayı koru")};
+    return { QStringLiteral("Yine de kaydet"), QStringLiteral("Dosyayı koru") };
 }
 
 QByteArray Messages::noDisplay()
@@ -108,22 +107,22 @@ QByteArray Messages::noDisplay()
     return QStringLiteral("hizli: Açılacak bir ekran yok: ne DISPLAY bir X sunucusuna ne de "
                           "WAYLAND_DISPLAY bir Wayland oturumuna ulaşıyor; Hızlı'yı bir masaüstü "
                           "oturumunda başlatın.\n")
-        .toLocal8Bit();
+            .toLocal8Bit();
 }
 
 QByteArray Messages::usage()
 {
-    QString text = QStringLiteral(
-        "Kullanım: hizli [--desktop | --help | --version]\n\n"
-        "Hızlı, dokuz programınızı küçük bir pencerenin menüsünden başlatır. Listesini\n"
-        "(data.txt) başlatıldığı klasörde okur ve oraya kaydeder: başka bir listeyi\n"
-        "kullanmak için Hızlı'yı o listenin klasöründen başlatın.\n\n"
-        "  --desktop   masaüstü menüsünün başlattığı gibi: liste\n"
-        "              %1 klasöründe tutulur (ilk başlatmada\n"
-        "              örnek liste oraya kopyalanır); programlar ve program seçici\n"
-        "              ev klasörünüzde açılır\n"
-        "  --help      bu yardımı gösterir\n"
-        "  --version   sürümü gösterir\n\n").arg(DataFolder::path());
+    QString text = QStringLiteral("Kullanım: hizli [--desktop | --help | --version]\n\n"
+                                  "Hızlı, dokuz programınızı küçük bir pencerenin menüsünden başlatır. Listesini\n"
+                                  "(data.txt) başlatıldığı klasörde okur ve oraya kaydeder: başka bir listeyi\n"
+                                  "kullanmak için Hızlı'yı o listenin klasöründen başlatın.\n\n"
+                                  "  --desktop   masaüstü menüsünün başlattığı gibi: liste\n"
+                                  "              %1 klasöründe tutulur (ilk başlatmada\n"
+                                  "              örnek liste oraya kopyalanır); programlar ve program seçici\n"
+                                  "              ev klasörünüzde açılır\n"
+                                  "  --help      bu yardımı gösterir\n"
+                                  "  --version   sürümü gösterir\n\n")
+                           .arg(DataFolder::path());
     if (!DataFolder::exampleList().isEmpty())
         text += QStringLiteral("Örnek liste: %1\n").arg(DataFolder::exampleList());
     text += QStringLiteral("Klavyeyle kullanım ve ayrıntılar: man hizli\n");
@@ -138,81 +137,82 @@ QString Messages::text(const RuntimeError &error)
         QString text = QStringLiteral("\"%1\" dosyası \"%2\" klasöründe bulunamadı.\n\n"
                                       "Hızlı bu dosyayı başlatıldığı klasörde arar. Dosyayı bu klasöre koyun "
                                       "ya da Hızlı'yı dosyanın bulunduğu klasörden başlatın.")
-                           .arg(subject, error.folder());
+                               .arg(subject, error.folder());
         if (!DataFolder::exampleList().isEmpty())
             text += QStringLiteral(" Örnek bir liste: \"%1\".").arg(DataFolder::exampleList());
-        return text + QStringLiteral(" Masaüstü menüsünden başlatılan Hızlı listesini \"%1\" klasöründe tutar.")
+        return text
+                + QStringLiteral(" Masaüstü menüsünden başlatılan Hızlı listesini \"%1\" klasöründe tutar.")
                           .arg(DataFolder::path());
     }
     case Kind::FileNotOpened:
         return QStringLiteral("\"%1\" dosyası \"%2\" klasöründe açılamadı: %3.\n\n"
                               "Bu adın okunabilir bir dosya olduğunu denetleyin.")
-            .arg(subject, error.folder(), reason(error));
+                .arg(subject, error.folder(), reason(error));
     case Kind::FileAlreadyOpen:
         return QStringLiteral("\"%1\" dosyası açılamadı: %2 numaralı dosya zaten açık.")
-            .arg(subject)
-            .arg(error.number());
+                .arg(subject)
+                .arg(error.number());
     case Kind::FileNotOpen:
         return QStringLiteral("%1 numaralı dosya açık değil.").arg(error.number());
     case Kind::InputPastEnd:
         return QStringLiteral("\"%1\" dosyası \"%2\" klasöründe eksik: %3. alan okunacakken dosya "
                               "bitti.\n\nDosyayı bir metin düzenleyicide açıp eksik kayıtları "
                               "tamamlayın.")
-            .arg(subject, error.folder())
-            .arg(error.number());
+                .arg(subject, error.folder())
+                .arg(error.number());
     case Kind::FileNotWritten: {
         QString text = QStringLiteral("\"%1\" dosyası \"%2\" klasörüne yazılamadı: %3.\n\n%4")
-                           .arg(subject, error.folder(), reason(error), advice(error));
+                               .arg(subject, error.folder(), reason(error), advice(error));
         if (error.previousKept())
             text += QStringLiteral(" Dosyanın önceki içeriği olduğu gibi duruyor.");
         if (!error.backup().isEmpty())
             text += QStringLiteral(" Dosyanın önceki içeriği \"%1\" dosyasına kopyalandı; Hızlı listeyi bir "
                                    "sonraki kayıtta ya da başlangıçta bu kopyadan geri getirir.")
-                        .arg(error.backup());
+                            .arg(error.backup());
         return text;
     }
     case Kind::NotRegularFile: {
-        static const char *const what[] = {"bir şey", "sembolik bir bağlantı",
-                                           "adlandırılmış bir boru (FIFO)", "bir aygıt", "bir soket"};
+        static const char *const what[] = { "bir şey", "sembolik bir bağlantı", "adlandırılmış bir boru (FIFO)",
+                                            "bir aygıt", "bir soket" };
         return QStringLiteral("\"%1\" dosyası \"%2\" klasöründe açılamadı: bu ad %3, sıradan bir "
                               "dosya değil.\n\nHızlı bu adla yalnızca sıradan bir dosyayı okur ve "
                               "yazar. Bu adı taşıyanı kaldırıp yerine bir metin dosyası koyun.")
-            .arg(subject, error.folder(), QString::fromUtf8(what[qBound(0, error.number(), 4)]));
+                .arg(subject, error.folder(), QString::fromUtf8(what[qBound(0, error.number(), 4)]));
     }
     case Kind::FieldTooLong:
         return QStringLiteral("\"%1\" dosyası \"%2\" klasöründe okunamadı: %3. alan 65536 bayttan "
                               "uzun.\n\nBu dosya bir liste gibi görünmüyor. Dosyayı bir metin "
                               "düzenleyicide açıp bu alanı kısaltın.")
-            .arg(subject, error.folder())
-            .arg(error.number());
+                .arg(subject, error.folder())
+                .arg(error.number());
     case Kind::FileNotRead:
         return QStringLiteral("\"%1\" dosyası \"%2\" klasöründe %3. alan okunurken okunamadı: %4.\n\n"
                               "Dosyanın bulunduğu diskin ya da aygıtın erişilebilir olduğunu denetleyip "
                               "yeniden deneyin.")
-            .arg(subject, error.folder())
-            .arg(error.number())
-            .arg(reason(error));
+                .arg(subject, error.folder())
+                .arg(error.number())
+                .arg(reason(error));
     case Kind::BoxTooLong:
         return QStringLiteral("Liste kaydedilmedi: %1. satırın \"%2\" kutusundaki metin 65536 "
                               "karakterden uzun.\n\nMetni kısaltıp yeniden kaydedin.")
-            .arg((error.number() + 1) / 2)
-            .arg(error.number() % 2 ? QStringLiteral("Başlık") : QStringLiteral("Yol"));
+                .arg((error.number() + 1) / 2)
+                .arg(error.number() % 2 ? QStringLiteral("Başlık") : QStringLiteral("Yol"));
     case Kind::FieldNotStorable:
         return QStringLiteral("\"%1\" dosyası \"%2\" klasörüne yazılamadı: bir alanda bu dosyada "
                               "saklanamayan \"%3\" karakteri var.\n\nBu karakteri içermeyen bir ad ya da "
                               "yol seçip yeniden deneyin.")
-            .arg(subject, error.folder(), error.character());
+                .arg(subject, error.folder(), error.character());
     case Kind::BoxNotStorable:
         return QStringLiteral("Liste kaydedilmedi: %1. satırın \"%2\" kutusunda listede saklanamayan "
                               "bir karakter var: %3.\n\nBu karakteri silip yeniden kaydedin.")
-            .arg((error.number() + 1) / 2)
-            .arg(error.number() % 2 ? QStringLiteral("Başlık") : QStringLiteral("Yol"),
-                 describe(error.character()));
+                .arg((error.number() + 1) / 2)
+                .arg(error.number() % 2 ? QStringLiteral("Başlık") : QStringLiteral("Yol"),
+                     describe(error.character()));
     case Kind::ChoiceNotStorable:
         return QStringLiteral("Program seçilmedi: \"%1\" dosyasının adında ya da yolunda listede "
                               "saklanamayan bir karakter var: %2.\n\nProgramı bu karakteri "
                               "içermeyen bir ada ya da klasöre taşıyıp yeniden seçin.")
-            .arg(subject, describe(error.character()));
+                .arg(subject, describe(error.character()));
     case Kind::StartFailed:
         if (subject.trimmed().isEmpty()) {
             return QStringLiteral("Program başlatılamadı: bu kısayolun yolu boş.\n\n"
@@ -222,12 +222,12 @@ QString Messages::text(const RuntimeError &error)
                               "program adıyla başlamıyor ya da program çalıştırılamadı (\"%2\" "
                               "klasöründen başlatıldı). Ayarlar penceresinde bu kısayolun yolunu "
                               "düzeltin.")
-            .arg(subject, error.folder());
+                .arg(subject, error.folder());
     case Kind::FileBusy:
         return QStringLiteral("\"%1\" dosyası \"%2\" klasörüne yazılamadı: dosya şu anda başka bir Hızlı ya "
                               "da başka bir program tarafından yazılıyor.\n\nBirkaç saniye sonra yeniden "
                               "kaydedin. Dosyanın önceki içeriği olduğu gibi duruyor.")
-            .arg(subject, error.folder());
+                .arg(subject, error.folder());
     case Kind::LinkNotFollowed: {
         const passwd *user = ::getpwuid(uid_t(error.number()));
         const QString id = QStringLiteral("kimlik %1").arg(error.number());
@@ -237,7 +237,7 @@ QString Messages::text(const RuntimeError &error)
                               "Hızlı, başka kullanıcıların bağlantılarından geçerek yazmaz.\n\nListeyi o "
                               "kullanıcının hesabından kaydedin ya da bağlantının yerine sıradan bir dosya "
                               "koyun. Dosyanın önceki içeriği olduğu gibi duruyor.")
-            .arg(subject, error.folder(), owner, error.place());
+                .arg(subject, error.folder(), owner, error.place());
     }
     case Kind::CacheNotMade:
         return QStringLiteral("\"%1\" dosyası \"%2\" klasörüne yazılamadı: klasör yeni dosya almadığı için "
@@ -245,20 +245,20 @@ QString Messages::text(const RuntimeError &error)
                               "oluşturulamadı: %4.\n\nBu klasörün oluşturulabildiğini (XDG_CACHE_HOME "
                               "ayarlıysa gösterdiği yeri) denetleyip yeniden deneyin. Dosyanın önceki içeriği "
                               "olduğu gibi duruyor.")
-            .arg(subject, error.folder(), error.place(), reason(error));
+                .arg(subject, error.folder(), error.place(), reason(error));
     case Kind::SaveInterrupted:
         if (error.previousKept()) {
             return QStringLiteral("\"%1\" listesinin \"%2\" klasöründeki son kaydı yarıda kalmıştı: Hızlı "
                                   "liste yazılırken kapandı. Liste, o kayıttan önce alınan tam kopyadan eski "
                                   "hâline getirildi; o kayıttaki değişiklikler listede yok.\n\nGerekirse "
                                   "değişiklikleri Ayarlar penceresinde yeniden yapıp kaydedin.")
-                .arg(subject, error.folder());
+                    .arg(subject, error.folder());
         }
         return QStringLiteral("\"%1\" listesinin \"%2\" klasöründeki son kaydı yarıda kalmıştı ve liste "
                               "eski hâline getirilemedi: %3. Listenin o kayıttan önceki tam bir kopyası "
                               "\"%4\" dosyasında duruyor.\n\nBu kopyayı \"%1\" dosyasının yerine koyun; "
                               "Hızlı bir sonraki başlangıçta da yeniden dener.")
-            .arg(subject, error.folder(), reason(error), error.backup());
+                .arg(subject, error.folder(), reason(error), error.backup());
     case Kind::HandOffNotOurs:
         if (!error.number()) {
             return QStringLiteral("Program seçilmedi: hiçbir satır program beklemiyor, çünkü son \"Gözat\" "
@@ -269,23 +269,23 @@ QString Messages::text(const RuntimeError &error)
                               "%3. satır için yazdığı dosya değil; aynı klasörde çalışan başka bir Hızlı ya "
                               "da başka bir program onu değiştirmiş. Hiçbir satır değişmedi.\n\n%3. satırın "
                               "\"Gözat\" düğmesine yeniden basıp programı yeniden seçin.")
-            .arg(subject, error.folder())
-            .arg(error.number());
+                .arg(subject, error.folder())
+                .arg(error.number());
     case Kind::FolderNotRead:
         return QStringLiteral("\"%1\" klasörü okunamadı: %2.\n\n"
                               "Sürücünün takılı ve erişilebilir olduğunu denetleyip yeniden deneyin "
                               "ya da başka bir klasör seçin.")
-            .arg(subject, reason(error));
+                .arg(subject, reason(error));
     case Kind::ProgramMissing:
         return QStringLiteral("Program başlatılamadı: \"%1\" yok ya da çalıştırılabilir bir program "
                               "değil.\n\nProgram kaldırılmış, taşınmış ya da bulunduğu sürücü çıkarılmış "
                               "olabilir. Ayarlar penceresinde bu kısayolun yolunu düzeltin.")
-            .arg(subject);
+                .arg(subject);
     case Kind::FolderNotMade:
         return QStringLiteral("Hızlı listesinin klasörü \"%1\" açılamadı: %2.\n\n"
                               "Bu klasörü oluşturup kendinize yazma izni verin ya da Hızlı'yı "
                               "listenizin bulunduğu klasörden başlatın.")
-            .arg(subject, reason(error));
+                .arg(subject, reason(error));
     }
     return {};
 }

@@ -2,10 +2,10 @@
 #include "shell/runtime.h"
 #include "shell/windowevents.h"
 
+#include "errors/runtimeerror.h"
 #include "files/filetable.h"
 #include "shell/form.h"
 #include "shell/messages.h"
-#include "errors/runtimeerror.h"
 
 #include <QCoreApplication>
 #include <QMessageBox>
@@ -26,7 +26,7 @@ State &state()
     static State s;
     // A window closed from its title bar may have been the last one shown.
     static const QMetaObject::Connection watch =
-        QObject::connect(&WindowEvents::instance(), &WindowEvents::closed, [] { Runtime::endIfNoWindowVisible(); });
+            QObject::connect(&WindowEvents::instance(), &WindowEvents::closed, [] { Runtime::endIfNoWindowVisible(); });
     return s;
 }
 
@@ -72,7 +72,7 @@ void Runtime::messageBox(const QString &prompt, const QString &title)
 {
     // The button speaks the program's language, as the platform's own box
     // does on a Turkish desktop.
-    ask(prompt, title, {QStringLiteral("Tamam")});
+    ask(prompt, title, { QStringLiteral("Tamam") });
 }
 
 int Runtime::ask(const QString &prompt, const QString &title, const QStringList &buttons, int defaultButton)

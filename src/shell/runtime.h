@@ -17,8 +17,8 @@ class Runtime
 public:
     // Returns the index of the button the box was closed with; it is told
     // which button Enter and which Escape would press.
-    using MessageBoxHook = std::function<int(const QString &prompt, const QString &title,
-                                             const QStringList &buttons, int enterButton, int escapeButton)>;
+    using MessageBoxHook = std::function<int(const QString &prompt, const QString &title, const QStringList &buttons,
+                                             int enterButton, int escapeButton)>;
     using EndHook = std::function<void(int status)>;
 
     static const QString &title();
@@ -32,9 +32,8 @@ public:
     template <typename Sender, typename Signal, typename Window>
     static void connect(Sender *sender, Signal signal, Window *window, void (Window::*handler)())
     {
-        QObject::connect(sender, signal, window, [window, handler] {
-            run([window, handler] { (window->*handler)(); });
-        });
+        QObject::connect(sender, signal, window,
+                         [window, handler] { run([window, handler] { (window->*handler)(); }); });
     }
 
     // The modal box with one OK button. An LF CR pair (and any lone LF or CR)

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "store/handoff.h"
 
-#include "files/numberedfile.h"
 #include "errors/runtimeerror.h"
+#include "files/numberedfile.h"
 #include "text/handoffrecord.h"
 #include "text/recordwriter.h"
 
@@ -50,12 +50,12 @@ void HandOff::ask(int row)
     asked() = {};
     NumberedFile file(fileNumber, fileName(), FileTable::Mode::Output, FileTable::Links::Refuse);
     file.writeRecord(HandOffRecord::targetLine(row));
-    asked() = {row, file.close()};
+    asked() = { row, file.close() };
 }
 
 HandOff::Choice HandOff::choose(const QString &name, const QString &path)
 {
-    for (const QString &field : {name, path}) {
+    for (const QString &field : { name, path }) {
         const QString bad = RecordWriter::unstorableCharacter(field);
         if (!bad.isEmpty())
             throw RuntimeError(RuntimeError::Kind::ChoiceNotStorable, path).withCharacter(bad);
@@ -63,7 +63,7 @@ HandOff::Choice HandOff::choose(const QString &name, const QString &path)
     // Appending would make a file where none is: a missing one is not ours.
     struct stat st;
     if (!asked().row || ::lstat(QFile::encodeName(fileName()).constData(), &st) != 0
-        || FileTable::Identity{quint64(st.st_dev), quint64(st.st_ino)} != asked().file)
+        || FileTable::Identity { quint64(st.st_dev), quint64(st.st_ino) } != asked().file)
         refuse();
     {
         NumberedFile file(fileNumber, fileName(), FileTable::Mode::Append, FileTable::Links::Refuse);

@@ -41,7 +41,7 @@ bool ShortcutList::write(const Entries &entries, const FilePlace &expected, File
     if (*now != expected)
         return false;
     for (const ShortcutEntry &entry : entries)
-        list.writeRecord({entry.caption, entry.path});
+        list.writeRecord({ entry.caption, entry.path });
     list.close();
     return true;
 }

@@ -3,8 +3,8 @@
 
 #include "store/shortcutentry.h"
 
-#include "files/fileplace.h"
 #include "errors/runtimeerror.h"
+#include "files/fileplace.h"
 
 #include <QByteArray>
 #include <QString>

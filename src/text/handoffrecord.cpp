@@ -3,7 +3,7 @@
 
 QStringList HandOffRecord::targetLine(int row)
 {
-    return {QString::number(2 * row - 1)};
+    return { QString::number(2 * row - 1) };
 }
 
 int HandOffRecord::rowOfTarget(const QString &text)
@@ -17,5 +17,5 @@ int HandOffRecord::rowOfTarget(const QString &text)
 
 QStringList HandOffRecord::selection(const QString &name, const QString &path)
 {
-    return {name, path};
+    return { name, path };
 }

@@ -2,8 +2,8 @@
 #include "widgets/dirlistbox.h"
 
 #include "filesystem/folderentries.h"
-#include "widgets/indentdelegate.h"
 #include "filesystem/volumes.h"
+#include "widgets/indentdelegate.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -83,13 +83,13 @@ void DirListBox::fill()
     // The chain from the volume's root (the whole root as its first line)
     // down to the open folder.
     const QByteArray root = QFile::encodeName(Volumes::of(m_path).root);
-    QList<QByteArray> chain{"/"};
+    QList<QByteArray> chain { "/" };
     for (const QByteArray &part : m_path.split('/')) {
         if (part.isEmpty())
             continue;
         chain.append(chain.last() == "/" ? '/' + part : chain.last() + '/' + part);
         if (chain.last() == root)
-            chain = {root};
+            chain = { root };
     }
 
     // The indent shows where a folder stands; a screen reader says it.

@@ -37,8 +37,7 @@ protected:
 private:
     bool open(const QByteArray &folder);
     void fill();
-    void addFolder(const QByteArray &folder, const QString &text, int level, const QIcon &icon,
-                   const QString &kind);
+    void addFolder(const QByteArray &folder, const QString &text, int level, const QIcon &icon, const QString &kind);
     void openItem(QListWidgetItem *item);
 
     QByteArray m_path;

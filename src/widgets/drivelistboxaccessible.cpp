@@ -51,7 +51,7 @@ int DriveListBoxAccessible::indexOfChild(const QAccessibleInterface *child) cons
 
 QStringList DriveListBoxAccessible::actionNames() const
 {
-    return QStringList{showMenuAction(), pressAction()} + QAccessibleWidget::actionNames();
+    return QStringList { showMenuAction(), pressAction() } + QAccessibleWidget::actionNames();
 }
 
 void DriveListBoxAccessible::doAction(const QString &actionName)

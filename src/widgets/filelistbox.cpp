@@ -49,8 +49,7 @@ public:
             if (trimmed.compare(QLatin1String("*.EXE"), Qt::CaseInsensitive) == 0)
                 m_programs = true;
             // "*.*" is every file, as on the platform the lists come from.
-            m_globs.append(trimmed == QLatin1String("*.*") ? QStringLiteral("*")
-                                                           : trimmed.toCaseFolded());
+            m_globs.append(trimmed == QLatin1String("*.*") ? QStringLiteral("*") : trimmed.toCaseFolded());
         }
     }
 
@@ -133,8 +132,7 @@ void FileListBox::fill()
     for (qsizetype i = 0; i < entries.size(); ++i) {
         QString name = QFile::decodeName(entries.name(i));
         const bool matches = pattern.matches(name);
-        if ((!matches && !pattern.listsPrograms()) || !entries.isFile(i)
-            || (!matches && !entries.isExecutable(i)))
+        if ((!matches && !pattern.listsPrograms()) || !entries.isFile(i) || (!matches && !entries.isExecutable(i)))
             continue;
         names.append(std::move(name));
     }

@@ -11,8 +11,7 @@ int IndentDelegate::indent(const QStyleOptionViewItem &option, const QModelIndex
     return index.data(levelRole).toInt() * step;
 }
 
-void IndentDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
-                           const QModelIndex &index) const
+void IndentDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
 {
     QStyleOptionViewItem indented(option);
     indented.rect.setLeft(option.rect.left() + indent(option, index));

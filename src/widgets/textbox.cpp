@@ -19,7 +19,7 @@ QRect TextBox::characterRect(int offset) const
     const QFontMetrics metrics(font());
     const QRect cursor = cursorRect();
     const int x = cursor.center().x() + metrics.horizontalAdvance(shown.left(offset))
-                  - metrics.horizontalAdvance(shown.left(cursorPosition()));
+            - metrics.horizontalAdvance(shown.left(cursorPosition()));
     const QRect local(x, cursor.top(), metrics.horizontalAdvance(shown.mid(offset, 1)), cursor.height());
     return QRect(mapToGlobal(local.topLeft()), local.size());
 }

@@ -12,12 +12,9 @@ class Twips
 {
 public:
     static int pixels(int twips);
-    static QPoint point(int x, int y) { return {pixels(x), pixels(y)}; }
-    static QSize size(int width, int height) { return {pixels(width), pixels(height)}; }
-    static QRect rect(int left, int top, int width, int height)
-    {
-        return {point(left, top), size(width, height)};
-    }
+    static QPoint point(int x, int y) { return { pixels(x), pixels(y) }; }
+    static QSize size(int width, int height) { return { pixels(width), pixels(height) }; }
+    static QRect rect(int left, int top, int width, int height) { return { point(left, top), size(width, height) }; }
 
 private:
     static double scale();

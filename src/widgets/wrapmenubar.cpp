@@ -149,8 +149,7 @@ QString WrapMenuBar::shownText(int index) const
     const int available = itemRect(index).width();
     if (natural <= available)
         return literal(action->text());
-    return literal(fontMetrics().elidedText(action->text(), Qt::ElideRight,
-                                            available - 2 * itemPadding));
+    return literal(fontMetrics().elidedText(action->text(), Qt::ElideRight, available - 2 * itemPadding));
 }
 
 void WrapMenuBar::initItemOption(QStyleOptionMenuItem *option, int index) const
@@ -187,8 +186,7 @@ void WrapMenuBar::paintEvent(QPaintEvent *)
         option.text.clear();
         style()->drawControl(QStyle::CE_MenuBarItem, &option, &painter, this);
         const bool highlighted = option.state & QStyle::State_Selected;
-        style()->drawItemText(&painter, option.rect,
-                              Qt::AlignCenter | Qt::TextShowMnemonic | Qt::TextSingleLine,
+        style()->drawItemText(&painter, option.rect, Qt::AlignCenter | Qt::TextShowMnemonic | Qt::TextSingleLine,
                               option.palette, option.state & QStyle::State_Enabled, caption,
                               highlighted ? QPalette::HighlightedText : QPalette::ButtonText);
     }
@@ -200,8 +198,7 @@ void WrapMenuBar::setHovered(int index)
         return;
     m_hovered = index;
     const QList<QAction *> all = actions();
-    setToolTip(index >= 0 && shownText(index) != literal(all.at(index)->text()) ? all.at(index)->text()
-                                                                                 : QString());
+    setToolTip(index >= 0 && shownText(index) != literal(all.at(index)->text()) ? all.at(index)->text() : QString());
     update();
 }
 
@@ -380,8 +377,7 @@ bool WrapMenuBar::eventFilter(QObject *watched, QEvent *event)
     }
 
     const auto *key = static_cast<QKeyEvent *>(event);
-    const bool alt = key->key() == Qt::Key_Alt
-                     && !(key->modifiers() & ~(Qt::AltModifier | Qt::KeypadModifier));
+    const bool alt = key->key() == Qt::Key_Alt && !(key->modifiers() & ~(Qt::AltModifier | Qt::KeypadModifier));
     if (type == QEvent::KeyPress) {
         m_altAlone = alt || (m_altAlone && key->key() == Qt::Key_Alt);
         if (key->key() != Qt::Key_F10 || key->modifiers() != Qt::NoModifier)

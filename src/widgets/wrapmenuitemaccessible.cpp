@@ -72,9 +72,7 @@ QString WrapMenuItemAccessible::text(QAccessible::Text t) const
     }
 }
 
-void WrapMenuItemAccessible::setText(QAccessible::Text, const QString &)
-{
-}
+void WrapMenuItemAccessible::setText(QAccessible::Text, const QString &) { }
 
 QRect WrapMenuItemAccessible::rect() const
 {
@@ -113,7 +111,7 @@ void *WrapMenuItemAccessible::interface_cast(QAccessible::InterfaceType type)
 
 QStringList WrapMenuItemAccessible::actionNames() const
 {
-    return {pressAction()};
+    return { pressAction() };
 }
 
 void WrapMenuItemAccessible::doAction(const QString &actionName)

@@ -22,9 +22,6 @@ void WrapPushButton::paintEvent(QPaintEvent *)
     const int flags = Qt::AlignCenter | Qt::TextWordWrap | Qt::TextShowMnemonic;
     const QRect needed = option.fontMetrics.boundingRect(textRect, flags, caption);
     // Where even wrapped lines would not fit, use the whole face of the button.
-    const QRect area = needed.height() > textRect.height() || needed.width() > textRect.width()
-                           ? rect()
-                           : textRect;
-    style()->drawItemText(&painter, area, flags, option.palette, isEnabled(), caption,
-                          QPalette::ButtonText);
+    const QRect area = needed.height() > textRect.height() || needed.width() > textRect.width() ? rect() : textRect;
+    style()->drawItemText(&painter, area, flags, option.palette, isEnabled(), caption, QPalette::ButtonText);
 }

@@ -1,16 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "windows/form1.h"
 
-#include "widgets/appicon.h"
 #include "desktop/desktop.h"
+#include "errors/runtimeerror.h"
 #include "process/processstarter.h"
 #include "shell/runtime.h"
-#include "errors/runtimeerror.h"
-#include "widgets/twips.h"
+#include "store/shortcutlist.h"
+#include "widgets/appicon.h"
 #include "widgets/pushbutton.h"
+#include "widgets/twips.h"
 #include "widgets/wrapmenubar.h"
 #include "windows/form2.h"
-#include "store/shortcutlist.h"
 
 #include <QAction>
 #include <QLocale>
@@ -27,8 +27,7 @@ QSize clientSize()
 }
 
 const char *const launchNames[Form1::launchItemCount] = {
-    "radio", "hesap_mak", "index_htm", "redhouse", "iexplorer",
-    "numara_çev", "web_okulu", "mtu_sözlük", "pbrush",
+    "radio", "hesap_mak", "index_htm", "redhouse", "iexplorer", "numara_çev", "web_okulu", "mtu_sözlük", "pbrush",
 };
 }
 
@@ -48,8 +47,7 @@ void Form1::createControls()
     // a tool window: Qt makes a tool window transient for a hidden window of
     // its own, and window managers then give the launcher no focus back after
     // a box or another window of the program closes.
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
-                   | Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
 
     m_menu = new WrapMenuBar(this);
     m_menu->setObjectName(QStringLiteral("menu"));
@@ -94,9 +92,9 @@ void Form1::connectHandlers()
 {
     using Handler = void (Form1::*)();
     static constexpr Handler launchHandlers[launchItemCount] = {
-        &Form1::radio_Click,      &Form1::hesap_mak_Click, &Form1::index_htm_Click,
-        &Form1::redhouse_Click,   &Form1::iexplorer_Click, &Form1::numara_çev_Click,
-        &Form1::web_okulu_Click,  &Form1::mtu_sözlük_Click, &Form1::pbrush_Click,
+        &Form1::radio_Click,     &Form1::hesap_mak_Click,  &Form1::index_htm_Click,
+        &Form1::redhouse_Click,  &Form1::iexplorer_Click,  &Form1::numara_çev_Click,
+        &Form1::web_okulu_Click, &Form1::mtu_sözlük_Click, &Form1::pbrush_Click,
     };
     for (int i = 0; i < launchItemCount; ++i)
         Runtime::connect(m_launchItems[i], &QAction::triggered, this, launchHandlers[i]);
@@ -172,12 +170,39 @@ void Form1::launch(int record, QAction *item)
     Runtime::end();
 }
 
-void Form1::radio_Click() { launch(1, m_launchItems[0]); }
-void Form1::hesap_mak_Click() { launch(2, m_launchItems[1]); }
-void Form1::index_htm_Click() { launch(3, m_launchItems[2]); }
-void Form1::redhouse_Click() { launch(4, m_launchItems[3]); }
-void Form1::iexplorer_Click() { launch(5, m_launchItems[4]); }
-void Form1::numara_çev_Click() { launch(6, m_launchItems[5]); }
-void Form1::web_okulu_Click() { launch(7, m_launchItems[6]); }
-void Form1::mtu_sözlük_Click() { launch(8, m_launchItems[7]); }
-void Form1::pbrush_Click() { launch(9, m_launchItems[8]); }
+void Form1::radio_Click()
+{
+    launch(1, m_launchItems[0]);
+}
+void Form1::hesap_mak_Click()
+{
+    launch(2, m_launchItems[1]);
+}
+void Form1::index_htm_Click()
+{
+    launch(3, m_launchItems[2]);
+}
+void Form1::redhouse_Click()
+{
+    launch(4, m_launchItems[3]);
+}
+void Form1::iexplorer_Click()
+{
+    launch(5, m_launchItems[4]);
+}
+void Form1::numara_çev_Click()
+{
+    launch(6, m_launchItems[5]);
+}
+void Form1::web_okulu_Click()
+{
+    launch(7, m_launchItems[6]);
+}
+void Form1::mtu_sözlük_Click()
+{
+    launch(8, m_launchItems[7]);
+}
+void Form1::pbrush_Click()
+{
+    launch(9, m_launchItems[8]);
+}

@@ -50,7 +50,7 @@ private:
     void launch(int record, QAction *item);
 
     WrapMenuBar *m_menu = nullptr;
-    std::array<QAction *, launchItemCount> m_launchItems{};
+    std::array<QAction *, launchItemCount> m_launchItems {};
     QAction *m_ayarlar = nullptr;
     QAction *m_omrak = nullptr;
     QWidget *m_client = nullptr;

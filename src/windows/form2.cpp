@@ -1,19 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "windows/form2.h"
 
-#include "widgets/pushbutton.h"
-#include "widgets/textbox.h"
-#include "widgets/wrappushbutton.h"
-#include "windows/form3.h"
-#include "widgets/appicon.h"
+#include "errors/runtimeerror.h"
 #include "shell/messages.h"
 #include "shell/runtime.h"
-#include "errors/runtimeerror.h"
-#include "widgets/twips.h"
 #include "store/handoff.h"
 #include "store/shortcutlist.h"
 #include "text/fieldreader.h"
 #include "text/recordwriter.h"
+#include "widgets/appicon.h"
+#include "widgets/pushbutton.h"
+#include "widgets/textbox.h"
+#include "widgets/twips.h"
+#include "widgets/wrappushbutton.h"
+#include "windows/form3.h"
 
 #include <QLabel>
 #include <QShortcut>
@@ -98,8 +98,8 @@ void Form2::connectHandlers()
 {
     using Handler = void (Form2::*)();
     static constexpr Handler browseHandlers[rowCount] = {
-        &Form2::Command4_Click, &Form2::Command5_Click,  &Form2::Command6_Click,
-        &Form2::Command7_Click, &Form2::Command8_Click,  &Form2::Command9_Click,
+        &Form2::Command4_Click,  &Form2::Command5_Click,  &Form2::Command6_Click,
+        &Form2::Command7_Click,  &Form2::Command8_Click,  &Form2::Command9_Click,
         &Form2::Command10_Click, &Form2::Command11_Click, &Form2::Command12_Click,
     };
     Runtime::connect(m_command1, &QPushButton::clicked, this, &Form2::Command1_Click);
@@ -159,7 +159,7 @@ void Form2::Command1_Click()
 {
     ShortcutList::Entries entries;
     for (int row = 1; row <= rowCount; ++row)
-        entries[row - 1] = {m_texts[2 * row - 2]->text(), m_texts[2 * row - 1]->text()};
+        entries[row - 1] = { m_texts[2 * row - 2]->text(), m_texts[2 * row - 1]->text() };
     // A list that cannot be stored or written leaves the previous file and
     // every edit as they were, so the user can mend the cause and save again.
     try {
@@ -195,7 +195,7 @@ bool Form2::mayOverwrite(const FilePlace &expected, const FilePlace &now) const
         return Runtime::ask(Messages::listChanged(name), Runtime::title(), Messages::listChangedAnswers()) == 0;
     return Runtime::ask(Messages::listMoved(name, now.shownPath(), now.exists()), Runtime::title(),
                         Messages::listMovedAnswers(), 1)
-           == 0;
+            == 0;
 }
 
 void Form2::Command3_Click()
@@ -220,12 +220,39 @@ void Form2::browse(int row)
     picker.show();
 }
 
-void Form2::Command4_Click() { browse(1); }
-void Form2::Command5_Click() { browse(2); }
-void Form2::Command6_Click() { browse(3); }
-void Form2::Command7_Click() { browse(4); }
-void Form2::Command8_Click() { browse(5); }
-void Form2::Command9_Click() { browse(6); }
-void Form2::Command10_Click() { browse(7); }
-void Form2::Command11_Click() { browse(8); }
-void Form2::Command12_Click() { browse(9); }
+void Form2::Command4_Click()
+{
+    browse(1);
+}
+void Form2::Command5_Click()
+{
+    browse(2);
+}
+void Form2::Command6_Click()
+{
+    browse(3);
+}
+void Form2::Command7_Click()
+{
+    browse(4);
+}
+void Form2::Command8_Click()
+{
+    browse(5);
+}
+void Form2::Command9_Click()
+{
+    browse(6);
+}
+void Form2::Command10_Click()
+{
+    browse(7);
+}
+void Form2::Command11_Click()
+{
+    browse(8);
+}
+void Form2::Command12_Click()
+{
+    browse(9);
+}

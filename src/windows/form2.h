@@ -55,8 +55,8 @@ private:
 
     QLabel *m_label1 = nullptr;
     QLabel *m_label2 = nullptr;
-    std::array<QLineEdit *, 2 * rowCount> m_texts{};
-    std::array<QPushButton *, rowCount> m_browseButtons{};
+    std::array<QLineEdit *, 2 * rowCount> m_texts {};
+    std::array<QPushButton *, rowCount> m_browseButtons {};
     QPushButton *m_command1 = nullptr;
     QPushButton *m_command2 = nullptr;
     QPushButton *m_command3 = nullptr;

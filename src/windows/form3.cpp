@@ -1,20 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "windows/form3.h"
 
+#include "errors/runtimeerror.h"
+#include "shell/runtime.h"
+#include "store/handoff.h"
 #include "widgets/dirlistbox.h"
 #include "widgets/drivelistbox.h"
 #include "widgets/filelistbox.h"
 #include "widgets/pushbutton.h"
-#include "shell/runtime.h"
-#include "errors/runtimeerror.h"
 #include "widgets/twips.h"
 #include "windows/form2.h"
-#include "store/handoff.h"
 
 #include <QDir>
 #include <QLineEdit>
 #include <QShortcut>
-
 
 Form3::Form3()
 {
@@ -102,8 +101,7 @@ QString Form3::programPath() const
 {
     const QString folder = m_file1->path();
     const QString separator = QDir::separator();
-    return folder.endsWith(separator) ? folder + m_file1->fileName()
-                                      : folder + separator + m_file1->fileName();
+    return folder.endsWith(separator) ? folder + m_file1->fileName() : folder + separator + m_file1->fileName();
 }
 
 void Form3::Command2_Click()

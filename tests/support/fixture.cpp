@@ -19,11 +19,12 @@ void Fixture::init()
     titles.clear();
     endStatus = -1;
     answer = 0;
-    Runtime::setMessageBoxHook([this](const QString &prompt, const QString &title, const QStringList &, int enter, int escape) {
-        prompts << prompt;
-        titles << title;
-        return answer == pressEnter ? enter : answer == pressEscape ? escape : answer;
-    });
+    Runtime::setMessageBoxHook(
+            [this](const QString &prompt, const QString &title, const QStringList &, int enter, int escape) {
+                prompts << prompt;
+                titles << title;
+                return answer == pressEnter ? enter : answer == pressEscape ? escape : answer;
+            });
     Runtime::setEndHook([this](int status) { endStatus = status; });
 }
 
@@ -52,7 +53,9 @@ QByteArray Fixture::read(const QString &name) const
 QString Fixture::writeProgram(const QString &name) const
 {
     const QByteArray out = path("started").toUtf8(); // written whole, then named: never read half-written
-    write(name, "#!/bin/sh\nprintf '%s|' \"$0\" \"$@\" > \"" + out + ".part\"\nmv \"" + out + ".part\" \"" + out + ".txt\"\n");
+    write(name,
+          "#!/bin/sh\nprintf '%s|' \"$0\" \"$@\" > \"" + out + ".part\"\nmv \"" + out + ".part\" \"" + out
+                  + ".txt\"\n");
     QFile::setPermissions(path(name), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     return path(name);
 }

@@ -50,9 +50,9 @@ private:
     QString m_previous;
 };
 
-#define SKIP_IF_PRIVILEGED()                                                                 \
-    if (privileged())                                                                        \
-        QSKIP("root reads and writes regardless of permissions; run as an unprivileged user")
+#define SKIP_IF_PRIVILEGED()                                                                                           \
+    if (privileged())                                                                                                  \
+    QSKIP("root reads and writes regardless of permissions; run as an unprivileged user")
 
 // The error an operation raised; none when it ran to its end.
 template <typename F>
