@@ -18,8 +18,6 @@
 #include <sys/un.h>
 #include <unistd.h>
 
-extern char **environ;
-
 namespace {
 // The X server time of the last press or key, and whether there was one: a
 // launch item pressed through the accessibility bus comes with none.

@@ -123,7 +123,7 @@ bool RunningLauncher::handOver(const QByteArray &startupId)
     return answered;
 }
 
-void RunningLauncher::listen(std::function<void(const QByteArray &)> comeBack)
+void RunningLauncher::listen(const std::function<void(const QByteArray &)> &comeBack)
 {
     const Place here = place();
     const int server = here.socket.isEmpty() ? -1 : ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);

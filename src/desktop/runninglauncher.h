@@ -18,5 +18,5 @@ public:
     static bool handOver(const QByteArray &startupId);
     // From now on this process answers; each request calls comeBack with the
     // startup ID of the start that made it.
-    static void listen(std::function<void(const QByteArray &startupId)> comeBack);
+    static void listen(const std::function<void(const QByteArray &startupId)> &comeBack);
 };

@@ -26,9 +26,9 @@ bool lockWithin(int fd, int ms)
             return true;
         timespec now;
         ::clock_gettime(CLOCK_MONOTONIC, &now);
-        if ((now.tv_sec - start.tv_sec) * 1000 + (now.tv_nsec - start.tv_nsec) / 1000000 >= ms)
+        if ((now.tv_sec - start.tv_sec) * 1000L + (now.tv_nsec - start.tv_nsec) / 1000000 >= ms)
             return false;
-        const timespec pause = { 0, 5 * 1000 * 1000 };
+        const timespec pause = { 0, 5'000'000 };
         ::nanosleep(&pause, nullptr);
     }
 }

@@ -163,10 +163,12 @@ bool ProcessStarter::spawn(const Command &command, std::vector<QByteArray> envir
     for (const QString &argument : command.arguments)
         words.append(argument.toLocal8Bit());
     std::vector<char *> argv;
+    argv.reserve(size_t(words.size()) + 1);
     for (QByteArray &word : words)
         argv.push_back(word.data());
     argv.push_back(nullptr);
     std::vector<char *> envp;
+    envp.reserve(environment.size() + 1);
     for (QByteArray &entry : environment)
         envp.push_back(entry.data());
     envp.push_back(nullptr);

@@ -14,7 +14,7 @@ class QIODevice;
 class FieldReader
 {
 public:
-    static constexpr qsizetype maxFieldSize = 64 * 1024;
+    static constexpr qsizetype maxFieldSize = qsizetype(64) * 1024;
 
     explicit FieldReader(QIODevice *device);
 

@@ -31,7 +31,7 @@ QString Windows1254::firstUnrepresentable(const QString &text)
         return {};
     for (qsizetype i = 0; i < text.size(); ++i) {
         const qsizetype length = text.at(i).isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
-        const QString character = text.mid(i, length);
+        QString character = text.mid(i, length);
         if (!encode(character, &scratch))
             return character;
         i += length - 1;

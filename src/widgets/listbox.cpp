@@ -14,8 +14,8 @@ void ListBox::currentChanged(const QModelIndex &current, const QModelIndex &prev
 {
     if (hasFocus())
         QListWidget::currentChanged(current, previous);
-    else
-        QAbstractItemView::currentChanged(current, previous);
+    else // past QListView's own, which tells screen readers of a focus there is not
+        QAbstractItemView::currentChanged(current, previous); // NOLINT(bugprone-parent-virtual-call)
 }
 
 void ListBox::focusInEvent(QFocusEvent *event)

@@ -55,7 +55,7 @@ private:
 
     QLabel *m_label1 = nullptr;
     QLabel *m_label2 = nullptr;
-    std::array<QLineEdit *, 2 * rowCount> m_texts {};
+    std::array<QLineEdit *, std::size_t(2) * rowCount> m_texts {};
     std::array<QPushButton *, rowCount> m_browseButtons {};
     QPushButton *m_command1 = nullptr;
     QPushButton *m_command2 = nullptr;
