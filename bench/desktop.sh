@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Sourced by the benchmarks: a private Xvfb server on a display number it
 # picks itself, with a cookie, and a private D-Bus session bus. Sets work (a
@@ -42,6 +43,7 @@ bus="$(env -i PATH=/usr/bin:/bin HOME="$work/home" XDG_RUNTIME_DIR="$work/runtim
 bus_address="$(sed -n 1p <<<"$bus")"
 bus_pid="$(sed -n 2p <<<"$bus")"
 
+# shellcheck disable=SC2034 # for the scripts that source this one
 run_env=(env -i PATH=/usr/local/bin:/usr/bin:/bin HOME="$work/home" LANG=C.UTF-8
     XDG_RUNTIME_DIR="$work/runtime" DISPLAY="$display" XAUTHORITY="$work/client.auth"
     DBUS_SESSION_BUS_ADDRESS="$bus_address" QT_QPA_PLATFORM=xcb)

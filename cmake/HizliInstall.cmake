@@ -25,6 +25,7 @@ add_executable(hizli-iconpng EXCLUDE_FROM_ALL packaging/iconpng.cpp)
 target_link_libraries(hizli-iconpng PRIVATE Qt6::Gui Qt6::Svg)
 
 set(hizli_icon_pngs)
+file(MAKE_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}/packaging)
 foreach(size 16 32 48 64 128)
     if(size LESS 48)
         set(image ${CMAKE_CURRENT_SOURCE_DIR}/icons/hizli-${size}.xpm)
@@ -53,6 +54,9 @@ install(FILES packaging/debian/hizli.lintian-overrides DESTINATION share/lintian
 # Documents go in compressed, as Debian ships them; -n leaves the name and
 # time out of the header, so the same source gives the same package bytes.
 function(hizli_gzip source output)
+    # Ninja makes an output's folder itself; Make does not.
+    get_filename_component(folder ${output} DIRECTORY)
+    file(MAKE_DIRECTORY ${folder})
     add_custom_command(OUTPUT ${output}
         COMMAND sh -c "gzip -9 -n -c \"$1\" > \"$2\"" gzip ${source} ${output}
         DEPENDS ${source}
