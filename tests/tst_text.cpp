@@ -8,7 +8,7 @@
 #include <QTest>
 
 namespace {
-// Windows-1254 as published: 0x80 to 0x9F in full (the five undefined bytes
+// Windows-1254 as published: 0x80 to 0x9F in full (the seven undefined bytes
 // stand for the C1 control of the same value), then the six Turkish letters
 // that differ from Latin-1; every other byte is its Latin-1 character.
 constexpr char16_t c1Row[32] = { 0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,

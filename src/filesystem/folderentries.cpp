@@ -67,7 +67,7 @@ bool FolderEntries::isExecutable(qsizetype i) const
 }
 
 namespace {
-// By name without regard to case, then by case, as the platform's lists sort.
+// By name without regard to case, then by case, so the order is always the same.
 struct Named
 {
     QString key;

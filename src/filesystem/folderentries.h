@@ -8,8 +8,8 @@
 
 // The entries of one folder, read in one pass over its directory. Hidden
 // entries (names that begin with a dot, "." and ".." among them) are left
-// out, as the platform's lists leave them out. What an entry is comes from
-// the directory where the file system says it; only links and entries of
+// out: they are a folder's own, not programs to offer. What an entry is from
+// the directory where the file system says so; only links and entries of
 // unknown type are looked at, so a folder of many files costs little more
 // than reading its directory.
 class FolderEntries
@@ -33,7 +33,7 @@ public:
     // The subfolders' names as the file system holds them, sorted as the
     // lists show them.
     QList<QByteArray> folders() const;
-    // By name without regard to case, as the platform's lists sort.
+    // By name without regard to case, so "b" stands after "A", not before it.
     static void sortByName(QStringList &names);
 
 private:

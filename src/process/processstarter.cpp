@@ -86,8 +86,8 @@ ProcessStarter::Command ProcessStarter::resolve(const QString &commandLine)
         return command;
     }
 
-    // Leading blanks go, as the platform the lists come from skips them; a
-    // trailing blank may belong to the program's own name. The longest run
+    // Leading blanks go: lists written elsewhere have them before the program;
+    // a trailing blank may belong to the program's own name. The longest run
     // of words that names a program wins, so a program in a folder whose
     // name has blanks starts itself, never a file named after its first word.
     // Blanks are ASCII, so the n-th blank of the encoded line is the n-th of

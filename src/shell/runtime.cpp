@@ -70,8 +70,8 @@ QString Runtime::displayText(const QString &prompt)
 
 void Runtime::messageBox(const QString &prompt, const QString &title)
 {
-    // The button speaks the program's language, as the platform's own box
-    // does on a Turkish desktop.
+    // The button speaks the program's language, whatever language Qt's own
+    // buttons would use on this desktop.
     ask(prompt, title, { QStringLiteral("Tamam") });
 }
 

@@ -48,7 +48,7 @@ public:
             const QString trimmed = glob.trimmed();
             if (trimmed.compare(QLatin1String("*.EXE"), Qt::CaseInsensitive) == 0)
                 m_programs = true;
-            // "*.*" is every file, as on the platform the lists come from.
+            // "*.*" is every file, those without an extension among them.
             m_globs.append(trimmed == QLatin1String("*.*") ? QStringLiteral("*") : trimmed.toCaseFolded());
         }
     }

@@ -4,9 +4,9 @@
 #include "widgets/listbox.h"
 
 // The file list: the files of one folder whose names match a pattern,
-// sorted by name without regard to case. The pattern matches as the file
-// lists of the platform the program comes from match: without regard to
-// case, "*" standing for any run of characters and "?" for any one. The
+// sorted by name without regard to case. A pattern such as "*.EXE" matches
+// without regard to case, since lists written elsewhere name programs in
+// capitals: "*" stands for any run of characters and "?" for any one. The
 // program pattern "*.EXE" also lists the files the user may execute, since
 // programs here carry no extension.
 //

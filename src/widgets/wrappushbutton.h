@@ -4,7 +4,7 @@
 #include "widgets/pushbutton.h"
 
 // A push button whose caption wraps onto several lines when it is wider than
-// the button, as captions of the platform this program comes from do. The
+// the button, so the long Turkish captions of a narrow button show whole. The
 // caption itself (text(), and so the accessible name) stays as it was given.
 class WrapPushButton : public PushButton
 {
