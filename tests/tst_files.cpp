@@ -2,6 +2,7 @@
 // Numbered files, read and written only as regular files; a save that keeps
 // what the file is.
 #include "fixture.h"
+#include "row.h"
 
 #include "errors/runtimeerror.h"
 #include "files/filetable.h"
@@ -31,19 +32,18 @@ private slots:
         QTest::addColumn<Mode>("mode");
         QTest::addColumn<Kind>("kind");
         QTest::addColumn<int>("error");
-        QTest::newRow("input, a pipe") << "pipe" << Mode::Input << Kind::NotRegularFile << 0;
-        QTest::newRow("output, a pipe") << "pipe" << Mode::Output << Kind::NotRegularFile << 0;
-        QTest::newRow("append, a link refused") << "link" << Mode::Append << Kind::NotRegularFile << 0;
-        QTest::newRow("input, a link refused") << "link" << Mode::Input << Kind::NotRegularFile << 0;
-        QTest::newRow("input, no file") << "" << Mode::Input << Kind::FileNotFound << 0;
-        QTest::newRow("input, a folder of that name") << "folder" << Mode::Input << Kind::FileNotOpened << EISDIR;
-        QTest::newRow("output, a folder of that name") << "folder" << Mode::Output << Kind::FileNotWritten << EISDIR;
-        QTest::newRow("input, unreadable file") << "unreadable" << Mode::Input << Kind::FileNotOpened << EACCES;
-        QTest::newRow("output, read-only folder") << "read-only" << Mode::Output << Kind::FileNotWritten << EACCES;
-        QTest::newRow("append, read-only folder") << "read-only" << Mode::Append << Kind::FileNotWritten << EACCES;
+        row("input, a pipe", "pipe", Mode::Input, Kind::NotRegularFile, 0);
+        row("output, a pipe", "pipe", Mode::Output, Kind::NotRegularFile, 0);
+        row("append, a link refused", "link", Mode::Append, Kind::NotRegularFile, 0);
+        row("input, a link refused", "link", Mode::Input, Kind::NotRegularFile, 0);
+        row("input, no file", "", Mode::Input, Kind::FileNotFound, 0);
+        row("input, a folder of that name", "folder", Mode::Input, Kind::FileNotOpened, EISDIR);
+        row("output, a folder of that name", "folder", Mode::Output, Kind::FileNotWritten, EISDIR);
+        row("input, unreadable file", "unreadable", Mode::Input, Kind::FileNotOpened, EACCES);
+        row("output, read-only folder", "read-only", Mode::Output, Kind::FileNotWritten, EACCES);
+        row("append, read-only folder", "read-only", Mode::Append, Kind::FileNotWritten, EACCES);
         // Found only as the list is closed: no temporary name fits beside the link's target.
-        QTest::newRow("output, link to a name too long")
-                << "long target" << Mode::Output << Kind::FileNotWritten << ENAMETOOLONG;
+        row("output, link to a name too long", "long target", Mode::Output, Kind::FileNotWritten, ENAMETOOLONG);
     }
     void openFails()
     {
@@ -93,13 +93,13 @@ private slots:
     void saveKeepsWhatTheFileIs_data()
     {
         QTest::addColumn<QString>("setup");
-        QTest::newRow("symbolic link to the list") << "symbolic link";
-        QTest::newRow("second hard link") << "hard link";
-        QTest::newRow("mode and extended attribute") << "attributes";
-        QTest::newRow("folder takes no new file") << "read-only folder";
+        row("symbolic link to the list", "symbolic link");
+        row("second hard link", "hard link");
+        row("mode and extended attribute", "attributes");
+        row("folder takes no new file", "read-only folder");
         // XDG_CACHE_HOME must be absolute; the copy goes to ~/.cache instead.
-        QTest::newRow("folder takes no new file, relative cache variable") << "read-only folder, relative";
-        QTest::newRow("saved by root for its owner") << "other owner";
+        row("folder takes no new file, relative cache variable", "read-only folder, relative");
+        row("saved by root for its owner", "other owner");
     }
     void saveKeepsWhatTheFileIs()
     {

@@ -3,29 +3,24 @@
 #include "filesystem/mounttable.h"
 #include "filesystem/volumes.h"
 
+#include "ownmounts.h"
+#include "row.h"
+
 #include <QScopeGuard>
 #include <QTemporaryDir>
+
 #include <QTest>
 
 #include <fcntl.h>
-#include <sched.h>
-#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 class FilesystemTest : public QObject
 {
     Q_OBJECT
-    bool m_ownMounts = false;
 
 private slots:
-    // The test mounts in a namespace of its own, which no other process
-    // sees, entered before the first look at the mount table: the table
-    // stays open on the namespace it was opened in.
-    void initTestCase()
-    {
-        m_ownMounts = ::unshare(CLONE_NEWNS) == 0 && ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
-    }
+    void initTestCase() { ownMounts(); }
 
     // Lines of /proc/self/mountinfo, "@" standing for a folder that exists.
     void volumes_data()
@@ -33,25 +28,19 @@ private slots:
         QTest::addColumn<QByteArray>("table");
         QTest::addColumn<QStringList>("offered");
         const QByteArray root = "1 0 8:1 / / rw - ext4 /dev/sda1 rw\n";
-        QTest::newRow("escaped blank, digits, optional fields")
-                << root + "2 1 8:2 / @/a\\040b123 rw shared:1 master:2 - ext4 /dev/b rw\n"
-                << QStringList { "/", "@/a b123" };
-        QTest::newRow("no root line: one volume")
-                << QByteArray("2 1 8:2 / @ rw - ext4 /dev/b rw") << QStringList { "/", "@" };
-        QTest::newRow("kernel and memory file systems")
-                << root + "2 1 0:5 / @ rw - tmpfs tmpfs rw\n3 1 0:6 / /proc rw - proc proc rw\n"
-                << QStringList { "/" };
-        QTest::newRow("the last mount at a point")
-                << root + "2 1 0:5 / @ rw - tmpfs t rw\n3 1 8:3 / @ rw - ext4 /dev/c rw\n"
-                << QStringList { "/", "@" };
-        QTest::newRow("network, unseen, offered") << root + "2 1 0:7 / /nowhere/net rw - nfs4 h:/x rw\n"
-                                                  << QStringList { "/", "/nowhere/net" };
-        QTest::newRow("local, unseen, not offered") << root + "2 1 8:4 / /nowhere/disk rw - ext4 /dev/d rw\n"
-                                                    << QStringList { "/" };
-        QTest::newRow("a disk in a system folder") << root + "2 1 8:6 / /dev/pts rw - ext4 /dev/f rw\n"
-                                                   << QStringList { "/" };
-        QTest::newRow("no source") << root + "2 1 8:2 / @ rw - ext4\n" << QStringList { "/", "@" };
-        QTest::newRow("no dash, no mount") << root + "2 1 8:5 / @ rw ext4 /dev/e\n" << QStringList { "/" };
+        row("escaped blank, digits, optional fields",
+            root + "2 1 8:2 / @/a\\040b123 rw shared:1 master:2 - ext4 /dev/b rw\n", QStringList { "/", "@/a b123" });
+        row("no root line: one volume", QByteArray("2 1 8:2 / @ rw - ext4 /dev/b rw"), QStringList { "/", "@" });
+        row("kernel and memory file systems",
+            root + "2 1 0:5 / @ rw - tmpfs tmpfs rw\n3 1 0:6 / /proc rw - proc proc rw\n", QStringList { "/" });
+        row("the last mount at a point", root + "2 1 0:5 / @ rw - tmpfs t rw\n3 1 8:3 / @ rw - ext4 /dev/c rw\n",
+            QStringList { "/", "@" });
+        row("network, unseen, offered", root + "2 1 0:7 / /nowhere/net rw - nfs4 h:/x rw\n",
+            QStringList { "/", "/nowhere/net" });
+        row("local, unseen, not offered", root + "2 1 8:4 / /nowhere/disk rw - ext4 /dev/d rw\n", QStringList { "/" });
+        row("a disk in a system folder", root + "2 1 8:6 / /dev/pts rw - ext4 /dev/f rw\n", QStringList { "/" });
+        row("no source", root + "2 1 8:2 / @ rw - ext4\n", QStringList { "/", "@" });
+        row("no dash, no mount", root + "2 1 8:5 / @ rw ext4 /dev/e\n", QStringList { "/" });
     }
     void volumes()
     {
@@ -69,7 +58,7 @@ private slots:
     // A volume mounted or unmounted while the picker is open is seen at the next look.
     void volumesFollowMounts()
     {
-        if (!m_ownMounts)
+        if (!ownMounts())
             QSKIP("this user cannot mount in a namespace of its own");
         QTemporaryDir dir;
         const QString before = Volumes::of(dir.path()).root;

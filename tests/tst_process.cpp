@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Which program a command line names, and its start.
 #include "fixture.h"
+#include "row.h"
 
 #include "errors/runtimeerror.h"
 #include "process/processstarter.h"
@@ -22,35 +23,23 @@ private slots:
         QTest::addColumn<QString>("program");
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QString>("missing");
-        QTest::newRow("folder with blanks, arguments") << "@/my tools/run me  -x  y"
-                                                       << "@/my tools/run me" << QStringList { "-x", "y" } << "";
-        QTest::newRow("longest run of words wins") << "@/a b c"
-                                                   << "@/a b" << QStringList { "c" } << "";
-        QTest::newRow("tabs separate words") << "@/a\tb"
-                                             << "@/a" << QStringList { "b" } << "";
-        QTest::newRow("bare name never from the working folder") << "a x"
-                                                                 << "" << QStringList {} << "";
-        QTest::newRow("leading blanks skipped") << "  @/a  x"
-                                                << "@/a" << QStringList { "x" } << "";
-        QTest::newRow("relative path") << "./a --x"
-                                       << "@/a" << QStringList { "--x" } << "";
-        QTest::newRow("bare name on PATH") << "sh -c true"
-                                           << "/usr/bin/sh" << QStringList { "-c", "true" } << "";
-        QTest::newRow("one-letter name on PATH") << "[ 1 = 1 ]"
-                                                 << "/usr/bin/[" << QStringList { "1", "=", "1", "]" } << "";
-        QTest::newRow("quotation marks group words") << "\"@/my tools/run me\" \"a b\""
-                                                     << "@/my tools/run me" << QStringList { "a b" } << "";
-        QTest::newRow("document is no program") << "@/doc.txt"
-                                                << "" << QStringList {} << "";
-        QTest::newRow("missing program") << "@/nothing here"
-                                         << "" << QStringList {} << "";
-        QTest::newRow("blanks only") << "   "
-                                     << "" << QStringList {} << "";
+        row("folder with blanks, arguments", "@/my tools/run me  -x  y", "@/my tools/run me", QStringList { "-x", "y" },
+            "");
+        row("longest run of words wins", "@/a b c", "@/a b", QStringList { "c" }, "");
+        row("tabs separate words", "@/a\tb", "@/a", QStringList { "b" }, "");
+        row("bare name never from the working folder", "a x", "", QStringList {}, "");
+        row("leading blanks skipped", "  @/a  x", "@/a", QStringList { "x" }, "");
+        row("relative path", "./a --x", "@/a", QStringList { "--x" }, "");
+        row("bare name on PATH", "sh -c true", "/usr/bin/sh", QStringList { "-c", "true" }, "");
+        row("one-letter name on PATH", "[ 1 = 1 ]", "/usr/bin/[", QStringList { "1", "=", "1", "]" }, "");
+        row("quotation marks group words", "\"@/my tools/run me\" \"a b\"", "@/my tools/run me", QStringList { "a b" },
+            "");
+        row("document is no program", "@/doc.txt", "", QStringList {}, "");
+        row("missing program", "@/nothing here", "", QStringList {}, "");
+        row("blanks only", "   ", "", QStringList {}, "");
         // The program in "a c" is gone; "a" is not started with the rest as arguments.
-        QTest::newRow("a removed program's prefix") << "@/a c/run x"
-                                                    << "" << QStringList {} << "@/a c/run";
-        QTest::newRow("a folder in a program's place") << "@/a c"
-                                                       << "" << QStringList {} << "@/a c";
+        row("a removed program's prefix", "@/a c/run x", "", QStringList {}, "@/a c/run");
+        row("a folder in a program's place", "@/a c", "", QStringList {}, "@/a c");
     }
     void resolves()
     {

@@ -2,6 +2,7 @@
 // Running handlers, the end of the program, window lifetime and every sentence
 // the user reads.
 #include "fixture.h"
+#include "row.h"
 
 #include "errors/runtimeerror.h"
 #include "files/filetable.h"
@@ -47,128 +48,73 @@ private slots:
         QCOMPARE(endStatus, 0);
     }
 
+    // Each message names what failed, where and why, and what to do; "@" is
+    // the folder the error was raised in. Whole texts where the parts are
+    // put together, the part that differs elsewhere.
     void messages_data()
     {
         QTest::addColumn<RuntimeError>("error");
         QTest::addColumn<QString>("text");
-        const QString folder = QDir::toNativeSeparators(QDir::currentPath());
-        QTest::newRow("missing list")
-                << RuntimeError(Kind::FileNotFound, "data.txt")
-                << "\"data.txt\" dosyası \"@\" klasöründe bulunamadı.\n\nHızlı bu dosyayı başlatıldığı klasörde arar. "
-                   "Dosyayı bu klasöre koyun ya da Hızlı'yı dosyanın bulunduğu klasörden başlatın. Masaüstü menüsünden "
-                   "başlatılan Hızlı listesini \"/veri/hizli\" klasöründe tutar.";
-        QTest::newRow("data folder not made") << RuntimeError(Kind::FolderNotMade, "/veri/hizli").withErrno(ENOTDIR)
-                                              << "Hızlı listesinin klasörü \"/veri/hizli\" açılamadı: yoldaki bir ad "
-                                                 "klasör değil, bir dosya.\n\nBu klasörü oluşturup kendinize yazma "
-                                                 "izni verin ya da Hızlı'yı listenizin bulunduğu klasörden başlatın.";
-        QTest::newRow("short list") << RuntimeError(Kind::InputPastEnd, "data.txt", 17)
-                                    << "\"data.txt\" dosyası \"@\" klasöründe eksik: 17. alan okunacakken dosya "
-                                       "bitti.\n\nDosyayı bir metin düzenleyicide açıp eksik kayıtları tamamlayın.";
-        QTest::newRow("read error") << RuntimeError(Kind::FileNotRead, "data.txt", 1).withErrno(EIO)
-                                    << "\"data.txt\" dosyası \"@\" klasöründe 1. alan okunurken okunamadı: giriş/çıkış "
-                                       "hatası (disk ya da aygıt yanıt vermedi).\n\nDosyanın bulunduğu diskin ya da "
-                                       "aygıtın erişilebilir olduğunu denetleyip yeniden deneyin.";
-        QTest::newRow("unreadable") << RuntimeError(Kind::FileNotOpened, "data.txt").withErrno(EACCES)
-                                    << "\"data.txt\" dosyası \"@\" klasöründe açılamadı: erişim izni yok.\n\nBu adın "
-                                       "okunabilir bir dosya olduğunu denetleyin.";
-        QTest::newRow("read-only file system")
-                << RuntimeError(Kind::FileNotWritten, "data.txt").withErrno(EROFS).withPreviousKept(true)
-                << "\"data.txt\" dosyası \"@\" klasörüne yazılamadı: dosya sistemi salt okunur.\n\nDosya sistemini "
-                   "yazılabilir olarak bağlayın ya da listeyi yazılabilir bir klasöre taşıyıp Hızlı'yı oradan "
-                   "başlatın. Dosyanın önceki içeriği olduğu gibi duruyor.";
-        QTest::newRow("no cache folder")
-                << RuntimeError(Kind::CacheNotMade, "data.txt")
-                           .withErrno(ENOTDIR)
-                           .withPlace("/h/.cache/hizli")
-                           .withPreviousKept(true)
-                << "\"data.txt\" dosyası \"@\" klasörüne yazılamadı: klasör yeni dosya almadığı için önceki içeriğin "
-                   "kopyası \"/h/.cache/hizli\" klasörüne konacaktı, ama bu klasör oluşturulamadı: yoldaki bir ad "
-                   "klasör değil, bir dosya.\n\nBu klasörün oluşturulabildiğini (XDG_CACHE_HOME ayarlıysa gösterdiği "
-                   "yeri) denetleyip yeniden deneyin. Dosyanın önceki içeriği olduğu gibi duruyor.";
-        QTest::newRow("torn list restored")
-                << RuntimeError(Kind::SaveInterrupted, "data.txt").withPreviousKept(true)
-                << "\"data.txt\" listesinin \"@\" klasöründeki son kaydı yarıda kalmıştı: Hızlı liste yazılırken "
-                   "kapandı. Liste, o kayıttan önce alınan tam kopyadan eski hâline getirildi; o kayıttaki "
-                   "değişiklikler listede yok.\n\nGerekirse değişiklikleri Ayarlar penceresinde yeniden yapıp "
-                   "kaydedin.";
-        QTest::newRow("torn list not restored")
-                << RuntimeError(Kind::SaveInterrupted, "data.txt")
-                           .withErrno(EROFS)
-                           .withBackup("/c/.data.txt.hizli-yedek.1")
-                << "\"data.txt\" listesinin \"@\" klasöründeki son kaydı yarıda kalmıştı ve liste eski hâline "
-                   "getirilemedi: dosya sistemi salt okunur. Listenin o kayıttan önceki tam bir kopyası "
-                   "\"/c/.data.txt.hizli-yedek.1\" dosyasında duruyor.\n\nBu kopyayı \"data.txt\" dosyasının yerine "
-                   "koyun; Hızlı bir sonraki başlangıçta da yeniden dener.";
-        QTest::newRow("save held by another")
-                << RuntimeError(Kind::FileBusy, "data.txt")
-                << "\"data.txt\" dosyası \"@\" klasörüne yazılamadı: dosya şu anda başka bir Hızlı ya da başka bir "
-                   "program tarafından yazılıyor.\n\nBirkaç saniye sonra yeniden kaydedin. Dosyanın önceki içeriği "
-                   "olduğu gibi duruyor.";
-        QTest::newRow("root, another user's link")
-                << RuntimeError(Kind::LinkNotFollowed, "data.txt", 65534).withPlace("/home/x/data.txt")
-                << "\"data.txt\" dosyası \"@\" klasörüne yazılamadı: bu ad, başka bir kullanıcının (nobody, kimlik "
-                   "65534) \"/home/x/data.txt\" sembolik bağlantısından geçiyor. Yönetici (root) olarak çalışan Hızlı, "
-                   "başka kullanıcıların bağlantılarından geçerek yazmaz.\n\nListeyi o kullanıcının hesabından "
-                   "kaydedin ya da bağlantının yerine sıradan bir dosya koyun. Dosyanın önceki içeriği olduğu gibi "
-                   "duruyor.";
-        QTest::newRow("hand-off file not ours")
-                << RuntimeError(Kind::HandOffNotOurs, "sil.txt", 7)
-                << "Program seçilmedi: \"sil.txt\" dosyası \"@\" klasöründe artık bu pencerenin 7. satır için yazdığı "
-                   "dosya değil; aynı klasörde çalışan başka bir Hızlı ya da başka bir program onu değiştirmiş. Hiçbir "
-                   "satır değişmedi.\n\n7. satırın \"Gözat\" düğmesine yeniden basıp programı yeniden seçin.";
-        QTest::newRow("no row waiting")
-                << RuntimeError(Kind::HandOffNotOurs, "sil.txt", 0)
-                << "Program seçilmedi: hiçbir satır program beklemiyor, çünkü son \"Gözat\" tamamlanamadı. Hiçbir "
-                   "satır değişmedi.\n\nProgramı koymak istediğiniz satırın \"Gözat\" düğmesine yeniden basın.";
-        QTest::newRow("disk full") << RuntimeError(Kind::FileNotWritten, "sil.txt").withErrno(ENOSPC)
-                                   << "\"sil.txt\" dosyası \"@\" klasörüne yazılamadı: diskte yer kalmadı.\n\nDiskte "
-                                      "yer açıp yeniden deneyin.";
-        QTest::newRow("no permission") << RuntimeError(Kind::FileNotWritten, "sil.txt").withErrno(EPERM)
-                                       << "\"sil.txt\" dosyası \"@\" klasörüne yazılamadı: erişim izni yok.\n\nKlasöre "
-                                          "ve dosyaya yazma izniniz olduğunu denetleyip yeniden deneyin.";
-        QTest::newRow("socket") << RuntimeError(Kind::NotRegularFile, "data.txt", RuntimeError::Socket)
-                                << "\"data.txt\" dosyası \"@\" klasöründe açılamadı: bu ad bir soket, sıradan bir "
-                                   "dosya değil.\n\nHızlı bu adla yalnızca sıradan bir dosyayı okur ve yazar. Bu adı "
-                                   "taşıyanı kaldırıp yerine bir metin dosyası koyun.";
-        QTest::newRow("caption box") << RuntimeError(Kind::BoxNotStorable, {}, 3).withCharacter("\"")
-                                     << "Liste kaydedilmedi: 2. satırın \"Başlık\" kutusunda listede saklanamayan bir "
-                                        "karakter var: \"\"\" (U+0022).\n\nBu karakteri silip yeniden kaydedin.";
-        QTest::newRow("path box") << RuntimeError(Kind::BoxNotStorable, {}, 18).withCharacter("\n")
-                                  << "Liste kaydedilmedi: 9. satırın \"Yol\" kutusunda listede saklanamayan bir "
-                                     "karakter var: satır sonu.\n\nBu karakteri silip yeniden kaydedin.";
-        QTest::newRow("path box too long") << RuntimeError(Kind::BoxTooLong, {}, 4)
-                                           << "Liste kaydedilmedi: 2. satırın \"Yol\" kutusundaki metin 65536 "
-                                              "karakterden uzun.\n\nMetni kısaltıp yeniden kaydedin.";
-        QTest::newRow("chosen file") << RuntimeError(Kind::ChoiceNotStorable, "/d/日.sh").withCharacter("日")
-                                     << "Program seçilmedi: \"/d/日.sh\" dosyasının adında ya da yolunda listede "
-                                        "saklanamayan bir karakter var: \"日\" (U+65E5).\n\nProgramı bu karakteri "
-                                        "içermeyen bir ada ya da klasöre taşıyıp yeniden seçin.";
-        QTest::newRow("empty command line") << RuntimeError(Kind::StartFailed, "  ")
-                                            << "Program başlatılamadı: bu kısayolun yolu boş.\n\nAyarlar penceresinde "
-                                               "bu kısayola bir program seçin.";
-        QTest::newRow("command line") << RuntimeError(Kind::StartFailed, "nothing -x")
-                                      << "Program başlatılamadı:\nnothing -x\n\nBu komut satırı çalıştırılabilir bir "
-                                         "program adıyla başlamıyor ya da program çalıştırılamadı (\"@\" klasöründen "
-                                         "başlatıldı). Ayarlar penceresinde bu kısayolun yolunu düzeltin.";
-        QTest::newRow("program gone") << RuntimeError(Kind::ProgramMissing, "/d/My Tool/run")
-                                      << "Program başlatılamadı: \"/d/My Tool/run\" yok ya da çalıştırılabilir bir "
-                                         "program değil.\n\nProgram kaldırılmış, taşınmış ya da bulunduğu sürücü "
-                                         "çıkarılmış olabilir. Ayarlar penceresinde bu kısayolun yolunu düzeltin.";
-        QTest::newRow("missing folder")
-                << RuntimeError(Kind::FolderNotRead, "/media/x").withErrno(ENOENT)
-                << "\"/media/x\" klasörü okunamadı: böyle bir klasör yok.\n\nSürücünün takılı ve erişilebilir olduğunu "
-                   "denetleyip yeniden deneyin ya da başka bir klasör seçin.";
-        QTest::newRow("closed folder")
-                << RuntimeError(Kind::FolderNotRead, ".").withErrno(EACCES)
-                << "\".\" klasörü okunamadı: erişim izni yok.\n\nSürücünün takılı ve erişilebilir olduğunu denetleyip "
-                   "yeniden deneyin ya da başka bir klasör seçin.";
+        using E = RuntimeError;
+        row("missing list", E(Kind::FileNotFound, "data.txt"),
+            "\"data.txt\" dosyası \"@\" klasöründe bulunamadı.\n\nHızlı bu dosyayı başlatıldığı klasörde arar. "
+            "Dosyayı bu klasöre koyun ya da Hızlı'yı dosyanın bulunduğu klasörden başlatın. Masaüstü "
+            "menüsünden başlatılan Hızlı listesini \"/veri/hizli\" klasöründe tutar.");
+        row("read-only file system", E(Kind::FileNotWritten, "data.txt").withErrno(EROFS).withPreviousKept(true),
+            "\"data.txt\" dosyası \"@\" klasörüne yazılamadı: dosya sistemi salt okunur.\n\nDosya sistemini "
+            "yazılabilir olarak bağlayın ya da listeyi yazılabilir bir klasöre taşıyıp Hızlı'yı oradan "
+            "başlatın. Dosyanın önceki içeriği olduğu gibi duruyor.");
+        row("command line", E(Kind::StartFailed, "nothing -x"),
+            "Program başlatılamadı:\nnothing -x\n\nBu komut satırı çalıştırılabilir bir "
+            "program adıyla başlamıyor ya da program çalıştırılamadı (\"@\" klasöründen "
+            "başlatıldı). Ayarlar penceresinde bu kısayolun yolunu düzeltin.");
+        const QList<std::pair<E, const char *>> parts = {
+            { E(Kind::FolderNotMade, "/v/hizli").withErrno(ENOTDIR),
+              "\"/v/hizli\" açılamadı: yoldaki bir ad klasör değil" },
+            { E(Kind::InputPastEnd, "data.txt", 17), "\"@\" klasöründe eksik: 17. alan okunacakken dosya bitti." },
+            { E(Kind::FileNotRead, "data.txt", 1).withErrno(EIO), "1. alan okunurken okunamadı: giriş/çıkış hatası" },
+            { E(Kind::FileNotOpened, "data.txt").withErrno(EACCES),
+              "açılamadı: erişim izni yok.\n\nBu adın okunabilir" },
+            { E(Kind::CacheNotMade, "data.txt").withErrno(ENOTDIR).withPlace("/h/c").withPreviousKept(true),
+              "\"/h/c\" klasörüne konacaktı, ama bu klasör oluşturulamadı: yoldaki bir ad klasör değil" },
+            { E(Kind::SaveInterrupted, "data.txt").withPreviousKept(true), "tam kopyadan eski hâline getirildi" },
+            { E(Kind::SaveInterrupted, "data.txt").withErrno(EROFS).withBackup("/c/y"),
+              "getirilemedi: dosya sistemi salt okunur. Listenin o kayıttan önceki tam bir kopyası \"/c/y\"" },
+            { E(Kind::FileBusy, "data.txt"), "şu anda başka bir Hızlı ya da başka bir program tarafından yazılıyor" },
+            { E(Kind::LinkNotFollowed, "data.txt", 65534).withPlace("/x/l"),
+              "(nobody, kimlik 65534) \"/x/l\" sembolik" },
+            { E(Kind::HandOffNotOurs, "sil.txt", 7), "pencerenin 7. satır için yazdığı dosya değil" },
+            { E(Kind::HandOffNotOurs, "sil.txt", 0), "hiçbir satır program beklemiyor" },
+            { E(Kind::FileNotWritten, "sil.txt").withErrno(ENOSPC), "diskte yer kalmadı.\n\nDiskte yer açıp" },
+            { E(Kind::FileNotWritten, "sil.txt").withErrno(EPERM), "erişim izni yok.\n\nKlasöre ve dosyaya yazma" },
+            { E(Kind::NotRegularFile, "data.txt", E::Socket), "açılamadı: bu ad bir soket, sıradan bir dosya değil." },
+            { E(Kind::BoxNotStorable, {}, 3).withCharacter("\""), "2. satırın \"Başlık\" kutusunda" },
+            { E(Kind::BoxNotStorable, {}, 3).withCharacter("\""), "bir karakter var: \"\"\" (U+0022)." },
+            { E(Kind::BoxNotStorable, {}, 18).withCharacter("\n"), "9. satırın \"Yol\" kutusunda" },
+            { E(Kind::BoxNotStorable, {}, 18).withCharacter("\n"), "bir karakter var: satır sonu." },
+            { E(Kind::BoxTooLong, {}, 4), "2. satırın \"Yol\" kutusundaki metin 65536 karakterden uzun." },
+            { E(Kind::ChoiceNotStorable, "/d/日.sh").withCharacter("日"), "\"/d/日.sh\" dosyasının adında" },
+            { E(Kind::ChoiceNotStorable, "/d/日.sh").withCharacter("日"), "bir karakter var: \"日\" (U+65E5)." },
+            { E(Kind::StartFailed, "  "), "Program başlatılamadı: bu kısayolun yolu boş." },
+            { E(Kind::ProgramMissing, "/d/My Tool/run"), "başlatılamadı: \"/d/My Tool/run\" yok ya da" },
+            { E(Kind::FolderNotRead, "/media/x").withErrno(ENOENT),
+              "\"/media/x\" klasörü okunamadı: böyle bir klasör yok." },
+            { E(Kind::FolderNotRead, ".").withErrno(EACCES), "\".\" klasörü okunamadı: erişim izni yok." },
+        };
+        for (const auto &[error, part] : parts)
+            QTest::addRow("%s", part) << error << QString("*%1*").arg(QString::fromUtf8(part));
     }
     void messages()
     {
         QFETCH(RuntimeError, error);
         QFETCH(QString, text);
         qputenv("XDG_DATA_HOME", "/veri");
-        QCOMPARE(Messages::text(error), text.replace("@", error.folder()));
+        text.replace("@", error.folder());
+        const QString shown = Messages::text(error);
+        if (text.startsWith('*'))
+            QVERIFY2(shown.contains(text.mid(1, text.size() - 2)), qPrintable(shown));
+        else
+            QCOMPARE(shown, text);
     }
 
     void longLinesShownShortened()

@@ -2,6 +2,7 @@
 // The list and the hand-off file: reading, saving whole or not at all, what a
 // crash left, and whose choice a hand-off carries.
 #include "fixture.h"
+#include "row.h"
 
 #include "errors/runtimeerror.h"
 #include "files/filetable.h"
@@ -39,15 +40,12 @@ private slots:
         QTest::addColumn<int>("taken");
         QTest::addColumn<int>("kind"); // -1: nothing raised
         QTest::addColumn<int>("number");
-        QTest::newRow("ten records, nine read") << list({}, 10) << 9 << -1 << 0;
-        QTest::newRow("eight records and a caption")
-                << list({}, 8) + "\"only a caption\"" << 8 << int(Kind::InputPastEnd) << 18;
+        row("ten records, nine read", list({}, 10), 9, -1, 0);
+        row("eight records and a caption", list({}, 8) + "\"only a caption\"", 8, int(Kind::InputPastEnd), 18);
         // Ended at the budget of a field, however long the file.
-        QTest::newRow("a field longer than any list holds")
-                << "\"c1\",\"" + QByteArray(65536, 'x') + "\"\r\n" + QByteArray(1 << 22, 'y') << 1
-                << int(Kind::FieldTooLong) << 3;
-        QTest::newRow("a read error is no short list")
-                << QByteArray("/proc/self/mem") << 0 << int(Kind::FileNotRead) << 1;
+        row("a field longer than any list holds",
+            "\"c1\",\"" + QByteArray(65536, 'x') + "\"\r\n" + QByteArray(1 << 22, 'y'), 1, int(Kind::FieldTooLong), 3);
+        row("a read error is no short list", QByteArray("/proc/self/mem"), 0, int(Kind::FileNotRead), 1);
     }
     void listReading()
     {
@@ -88,25 +86,17 @@ private slots:
         QTest::addColumn<QString>("setup");
         QTest::addColumn<int>("kind"); // -1: nothing raised
         QTest::addColumn<int>("error");
-        QTest::newRow("written") << "new, 5"
-                                 << "" << -1 << 0;
-        QTest::newRow("field the list cannot hold") << "a\"b"
-                                                    << "" << int(Kind::FieldNotStorable) << 0;
-        QTest::newRow("read-only list, read-only folder")
-                << "new"
-                << "read-only folder, list 0444" << int(Kind::FileNotWritten) << EACCES;
-        QTest::newRow("write-only list: no copy to keep")
-                << "new"
-                << "read-only folder, list 0200" << int(Kind::FileNotWritten) << EACCES;
-        QTest::newRow("another launcher's save holds the folder") << "new"
-                                                                  << "folder locked" << int(Kind::FileBusy) << 0;
-        QTest::newRow("no cache folder for the copy")
-                << "new"
-                << "read-only folder, list 0600, cache under a file" << int(Kind::CacheNotMade) << ENOTDIR;
+        row("written", "new, 5", "", -1, 0);
+        row("field the list cannot hold", "a\"b", "", int(Kind::FieldNotStorable), 0);
+        row("read-only list, read-only folder", "new", "read-only folder, list 0444", int(Kind::FileNotWritten),
+            EACCES);
+        row("write-only list: no copy to keep", "new", "read-only folder, list 0200", int(Kind::FileNotWritten),
+            EACCES);
+        row("another launcher's save holds the folder", "new", "folder locked", int(Kind::FileBusy), 0);
+        row("no cache folder for the copy", "new", "read-only folder, list 0600, cache under a file",
+            int(Kind::CacheNotMade), ENOTDIR);
         // The old content goes back at once, as when a disk fills.
-        QTest::newRow("in place, file size limit reached")
-                << "new"
-                << "hard link, size limit" << int(Kind::FileNotWritten) << EFBIG;
+        row("in place, file size limit reached", "new", "hard link, size limit", int(Kind::FileNotWritten), EFBIG);
     }
     void saveIsAllOrNothing()
     {
@@ -169,8 +159,8 @@ private slots:
     {
         QTest::addColumn<int>("depth");
         QTest::addColumn<bool>("hardLink");
-        QTest::newRow("a temporary's path past PATH_MAX") << PATH_MAX - 12 << false;
-        QTest::newRow("in place, beyond PATH_MAX") << PATH_MAX + 800 << true;
+        row("a temporary's path past PATH_MAX", PATH_MAX - 12, false);
+        row("in place, beyond PATH_MAX", PATH_MAX + 800, true);
     }
     void saveInTheDeepestFolders()
     {
@@ -217,19 +207,14 @@ private slots:
         QTest::addColumn<QByteArray>("expected");
         QTest::addColumn<bool>("restored");
         const QByteArray old = "\"old one\",\"o1\"\r\n\"old two\",\"o2\"\r\n";
-        QTest::newRow("torn") << QByteArray("\"n\",\"n\"\r\n\"torn") << QByteArray("\"n\",\"n\"\r\n\"new\"\r\n")
-                              << "folder" << old << true;
-        QTest::newRow("torn, copy in the cache")
-                << QByteArray("\"n\",\"n\"\r\n\"torn") << QByteArray("\"m\"") << "cache" << old << true;
-        QTest::newRow("written, length not yet set") << "\"new\"\r\n" + old.mid(9) << QByteArray("\"new\"\r\n")
-                                                     << "folder" << QByteArray("\"new\"\r\n") << false;
-        QTest::newRow("written") << QByteArray("\"new\"\r\n") << QByteArray("\"new\"\r\n") << "cache"
-                                 << QByteArray("\"new\"\r\n") << false;
-        QTest::newRow("never begun") << old << QByteArray("\"new\"\r\n") << "folder" << old << false;
-        QTest::newRow("a running save's copy")
-                << QByteArray("\"n") << QByteArray("\"new\"") << "held" << QByteArray("\"n") << false;
-        QTest::newRow("another file's copy")
-                << QByteArray("\"n") << QByteArray("\"new\"") << "other" << QByteArray("\"n") << false;
+        row("torn", QByteArray("\"n\",\"n\"\r\n\"torn"), QByteArray("\"n\",\"n\"\r\n\"new\"\r\n"), "folder", old, true);
+        row("torn, copy in the cache", QByteArray("\"n\",\"n\"\r\n\"torn"), QByteArray("\"m\""), "cache", old, true);
+        row("written, length not yet set", "\"new\"\r\n" + old.mid(9), QByteArray("\"new\"\r\n"), "folder",
+            QByteArray("\"new\"\r\n"), false);
+        row("written", QByteArray("\"new\"\r\n"), QByteArray("\"new\"\r\n"), "cache", QByteArray("\"new\"\r\n"), false);
+        row("never begun", old, QByteArray("\"new\"\r\n"), "folder", old, false);
+        row("a running save's copy", QByteArray("\"n"), QByteArray("\"new\""), "held", QByteArray("\"n"), false);
+        row("another file's copy", QByteArray("\"n"), QByteArray("\"new\""), "other", QByteArray("\"n"), false);
     }
     void recovery()
     {
@@ -278,23 +263,14 @@ private slots:
         QTest::addColumn<QByteArray>("after");
         const QByteArray asked = "\"13\"\r\n";
         const QByteArray chosen = asked + "\"A, B\",\"/x y/A, B\"\r\n";
-        QTest::newRow("symbolic link in its place") << "symbolic link"
-                                                    << "" << -1 << chosen;
-        QTest::newRow("hard link to a file of the user's") << "hard link"
-                                                           << "" << -1 << chosen;
-        QTest::newRow("another user's file") << "another user's"
-                                             << "" << -1 << chosen;
-        QTest::newRow("another launcher asked since") << ""
-                                                      << "another launcher" << 7 << QByteArray("\"15\"\r\n");
-        QTest::newRow("target line edited in place")
-                << ""
-                << "edited" << 7 << QByteArray("\"02\"\r\n\"A, B\",\"/x y/A, B\"\r\n");
-        QTest::newRow("hard-linked since") << ""
-                                           << "hard link" << 7 << asked;
-        QTest::newRow("removed") << ""
-                                 << "removed" << 7 << QByteArray("<none>");
-        QTest::newRow("a browse that failed since") << ""
-                                                    << "failed browse" << 0 << QByteArray("<none>");
+        row("symbolic link in its place", "symbolic link", "", -1, chosen);
+        row("hard link to a file of the user's", "hard link", "", -1, chosen);
+        row("another user's file", "another user's", "", -1, chosen);
+        row("another launcher asked since", "", "another launcher", 7, QByteArray("\"15\"\r\n"));
+        row("target line edited in place", "", "edited", 7, QByteArray("\"02\"\r\n\"A, B\",\"/x y/A, B\"\r\n"));
+        row("hard-linked since", "", "hard link", 7, asked);
+        row("removed", "", "removed", 7, QByteArray("<none>"));
+        row("a browse that failed since", "", "failed browse", 0, QByteArray("<none>"));
     }
     void handOff()
     {

@@ -4,7 +4,9 @@
 #include "text/recordwriter.h"
 #include "text/windows1254.h"
 
+#include "row.h"
 #include <QBuffer>
+
 #include <QTest>
 
 namespace {
@@ -63,24 +65,20 @@ private slots:
     {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QStringList>("fields");
-        QTest::newRow("stored form") << QByteArray("\"a\",\"b\"\r\n\"\",\"\"\r\n") << QStringList { "a", "b", "", "" };
-        QTest::newRow("comma and blanks inside quotes")
-                << QByteArray("\"A, B\",\" C:\\x y.exe \"\r\n") << QStringList { "A, B", " C:\\x y.exe " };
-        QTest::newRow("LF and lone CR line ends")
-                << QByteArray("\"a\",\"b\"\n\"c\"\r\"d\"\r") << QStringList { "a", "b", "c", "d" };
-        QTest::newRow("blank line is one empty field")
-                << QByteArray("\"a\",\"b\"\r\n\r\n\"c\"\r\n") << QStringList { "a", "b", "", "c" };
-        QTest::newRow("unquoted fields lose outer blanks") << QByteArray("  hesap  ,\t/usr/bin/x y \r\nz,\r\n")
-                                                           << QStringList { "hesap", "/usr/bin/x y", "z", "" };
-        QTest::newRow("blanks before a quotation mark") << QByteArray("   \"a\",  \"b\"") << QStringList { "a", "b" };
-        QTest::newRow("junk after a closing quotation mark")
-                << QByteArray("\"a\"xyz,\"b\" q\r\n") << QStringList { "a", "b" };
-        QTest::newRow("unquoted last field without line end") << QByteArray("a,b") << QStringList { "a", "b" };
-        QTest::newRow("unterminated quotation holds the rest")
-                << QByteArray("\"a\",\"b,\r\nc") << QStringList { "a", "b,\r\nc" };
-        QTest::newRow("empty file has no field") << QByteArray() << QStringList {};
-        QTest::newRow("largest field and a blank: past the budget") << " \"" + QByteArray(65536, 'x') + "\"\r\n"
-                                                                    << QStringList {};
+        row("stored form", QByteArray("\"a\",\"b\"\r\n\"\",\"\"\r\n"), QStringList { "a", "b", "", "" });
+        row("comma and blanks inside quotes", QByteArray("\"A, B\",\" C:\\x y.exe \"\r\n"),
+            QStringList { "A, B", " C:\\x y.exe " });
+        row("LF and lone CR line ends", QByteArray("\"a\",\"b\"\n\"c\"\r\"d\"\r"), QStringList { "a", "b", "c", "d" });
+        row("blank line is one empty field", QByteArray("\"a\",\"b\"\r\n\r\n\"c\"\r\n"),
+            QStringList { "a", "b", "", "c" });
+        row("unquoted fields lose outer blanks", QByteArray("  hesap  ,\t/usr/bin/x y \r\nz,\r\n"),
+            QStringList { "hesap", "/usr/bin/x y", "z", "" });
+        row("blanks before a quotation mark", QByteArray("   \"a\",  \"b\""), QStringList { "a", "b" });
+        row("junk after a closing quotation mark", QByteArray("\"a\"xyz,\"b\" q\r\n"), QStringList { "a", "b" });
+        row("unquoted last field without line end", QByteArray("a,b"), QStringList { "a", "b" });
+        row("unterminated quotation holds the rest", QByteArray("\"a\",\"b,\r\nc"), QStringList { "a", "b,\r\nc" });
+        row("empty file has no field", QByteArray(), QStringList {});
+        row("largest field and a blank: past the budget", " \"" + QByteArray(65536, 'x') + "\"\r\n", QStringList {});
     }
     void readsFields()
     {
@@ -97,9 +95,9 @@ private slots:
         QTest::addColumn<int>("count");
         QTest::addColumn<qint64>("stoppedAt");
         const QByteArray nine = QByteArray("\"c\",\"p\"\r\n").repeated(9);
-        QTest::newRow("nine records, then junk") << nine + "\xff\"never" << 18 << qint64(nine.size());
-        QTest::newRow("quoted field, then junk") << QByteArray("\"a\"xy,rest") << 1 << qint64(6);
-        QTest::newRow("lone CR, then a field") << QByteArray("a\rb") << 1 << qint64(2);
+        row("nine records, then junk", nine + "\xff\"never", 18, qint64(nine.size()));
+        row("quoted field, then junk", QByteArray("\"a\"xy,rest"), 1, qint64(6));
+        row("lone CR, then a field", QByteArray("a\rb"), 1, qint64(2));
     }
     void readsNoFurther()
     {
@@ -116,19 +114,16 @@ private slots:
         QTest::addColumn<QStringList>("fields");
         QTest::addColumn<QByteArray>("line");
         QTest::addColumn<QString>("refused");
-        QTest::newRow("two fields") << QStringList { "A, B", "C:\\x y.exe" }
-                                    << QByteArray("\"A, B\",\"C:\\x y.exe\"\r\n") << "";
-        QTest::newRow("empty entry") << QStringList { "", "" } << QByteArray("\"\",\"\"\r\n") << "";
-        QTest::newRow("target line") << QStringList { "13" } << QByteArray("\"13\"\r\n") << "";
-        QTest::newRow("Turkish letters") << QStringList { "İşğ", "ı" } << QByteArray("\"\xdd\xfe\xf0\",\"\xfd\"\r\n")
-                                         << "";
-        QTest::newRow("undefined byte kept")
-                << QStringList { QString(QChar(0x81)) } << QByteArray("\"\x81\"\r\n") << "";
-        QTest::newRow("quotation mark") << QStringList { "ok", "a\"b" } << QByteArray() << "\"";
-        QTest::newRow("carriage return") << QStringList { "a\rb" } << QByteArray() << "\r";
-        QTest::newRow("line feed") << QStringList { "a\nb" } << QByteArray() << "\n";
-        QTest::newRow("outside the code page") << QStringList { "a€日" } << QByteArray() << "日";
-        QTest::newRow("outside the BMP") << QStringList { "x😀" } << QByteArray() << "😀";
+        row("two fields", QStringList { "A, B", "C:\\x y.exe" }, QByteArray("\"A, B\",\"C:\\x y.exe\"\r\n"), "");
+        row("empty entry", QStringList { "", "" }, QByteArray("\"\",\"\"\r\n"), "");
+        row("target line", QStringList { "13" }, QByteArray("\"13\"\r\n"), "");
+        row("Turkish letters", QStringList { "İşğ", "ı" }, QByteArray("\"\xdd\xfe\xf0\",\"\xfd\"\r\n"), "");
+        row("undefined byte kept", QStringList { QString(QChar(0x81)) }, QByteArray("\"\x81\"\r\n"), "");
+        row("quotation mark", QStringList { "ok", "a\"b" }, QByteArray(), "\"");
+        row("carriage return", QStringList { "a\rb" }, QByteArray(), "\r");
+        row("line feed", QStringList { "a\nb" }, QByteArray(), "\n");
+        row("outside the code page", QStringList { "a€日" }, QByteArray(), "日");
+        row("outside the BMP", QStringList { "x😀" }, QByteArray(), "😀");
     }
     void writesRecords()
     {
@@ -145,10 +140,10 @@ private slots:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("row");
-        QTest::newRow("row 1") << "1" << 1;
-        QTest::newRow("row 2") << "3" << 2;
-        QTest::newRow("row 6") << "11" << 6;
-        QTest::newRow("row 9") << "17" << 9;
+        row("row 1", "1", 1);
+        row("row 2", "3", 2);
+        row("row 6", "11", 6);
+        row("row 9", "17", 9);
         for (const char *other : { "2", "01", " 1", "1 ", "19", "-1", "" })
             QTest::addRow("not a row: '%s'", other) << other << 0;
     }

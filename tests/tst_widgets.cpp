@@ -6,39 +6,32 @@
 #include "widgets/filelistbox.h"
 #include "widgets/indentdelegate.h"
 
+#include "ownmounts.h"
+#include "row.h"
+
 #include <QScopeGuard>
 #include <QTemporaryDir>
+
 #include <QTest>
 
 #include <fcntl.h>
-#include <sched.h>
-#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 class WidgetsTest : public QObject
 {
     Q_OBJECT
-    bool m_ownMounts = false;
 
 private slots:
-    // The test mounts in a namespace of its own, which no other process
-    // sees, entered before the first look at the mount table: the table
-    // stays open on the namespace it was opened in.
-    void initTestCase()
-    {
-        m_ownMounts = ::unshare(CLONE_NEWNS) == 0 && ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
-    }
+    void initTestCase() { ownMounts(); }
 
     void shows_data()
     {
         QTest::addColumn<QString>("pattern");
         QTest::addColumn<QStringList>("shown");
-        QTest::newRow("programs in any case, executables")
-                << "*.EXE" << QStringList { "a.Exe", "B.EXE", "c.exe", "kur", "link" };
-        QTest::newRow("every file") << "*.*"
-                                    << QStringList { "a.Exe", "B.EXE", "c.exe", "kur", "link", "not.EXE.txt", "veri" };
-        QTest::newRow("two globs, one character") << "*.TXT; ?ur" << QStringList { "kur", "not.EXE.txt" };
+        row("programs in any case, executables", "*.EXE", QStringList { "a.Exe", "B.EXE", "c.exe", "kur", "link" });
+        row("every file", "*.*", QStringList { "a.Exe", "B.EXE", "c.exe", "kur", "link", "not.EXE.txt", "veri" });
+        row("two globs, one character", "*.TXT; ?ur", QStringList { "kur", "not.EXE.txt" });
     }
     void shows()
     {
@@ -68,10 +61,9 @@ private slots:
     {
         QTest::addColumn<QString>("open");
         QTest::addColumn<QStringList>("below");
-        QTest::newRow("subfolders by name, a link to one, nothing hidden")
-                << "" << QStringList { "1 a, alt klasör", "1 B, alt klasör", "1 c, alt klasör", "1 link, alt klasör" };
-        QTest::newRow("two levels down, no subfolders")
-                << "B/iç" << QStringList { "1 B, üst klasör", "2 iç, açık klasör" };
+        row("subfolders by name, a link to one, nothing hidden", "",
+            QStringList { "1 a, alt klasör", "1 B, alt klasör", "1 c, alt klasör", "1 link, alt klasör" });
+        row("two levels down, no subfolders", "B/iç", QStringList { "1 B, üst klasör", "2 iç, açık klasör" });
     }
     void folders()
     {
@@ -79,7 +71,7 @@ private slots:
         QFETCH(QStringList, below);
         QTemporaryDir dir;
         // On a volume of its own where it may, so that the chain starts below "/".
-        const bool mounted = m_ownMounts && ::mount("hizli", QFile::encodeName(dir.path()), "tmpfs", 0, nullptr) == 0;
+        const bool mounted = ownMounts() && ::mount("hizli", QFile::encodeName(dir.path()), "tmpfs", 0, nullptr) == 0;
         const auto unmount = qScopeGuard([&] {
             if (mounted)
                 ::umount(QFile::encodeName(dir.path()));

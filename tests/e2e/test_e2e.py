@@ -120,13 +120,10 @@ def active_title():
     """The title of the window that has the keyboard focus, as the window manager says."""
     x = xdisplay.Display()
     active = x.screen(SCREEN).root.get_full_property(x.intern_atom("_NET_ACTIVE_WINDOW"), Xatom.WINDOW)
-    title = None
-    if active and active.value[0]:
-        name = x.create_resource_object("window", active.value[0]).get_full_property(
-            x.intern_atom("_NET_WM_NAME"), x.intern_atom("UTF8_STRING"))
-        title = name.value.decode() if name else ""
+    name = active and active.value[0] and x.create_resource_object("window", active.value[0]).get_full_property(
+        x.intern_atom("_NET_WM_NAME"), x.intern_atom("UTF8_STRING"))
     x.close()
-    return title
+    return name.value.decode() if name else None
 
 
 def keys(*names):
@@ -202,7 +199,7 @@ class Hizli(unittest.TestCase):
     def test_launch_item_starts_its_program_and_ends(self):
         # Pressed through the accessibility bus there is no click, so no time
         # to hand on; a click's or a key's X server time goes into the startup ID.
-        for how in ("accessibility", "mouse", "keys"):
+        for how in ("accessibility", "mouse", "keys"):  # the keys: F10, Right, Return
             with self.subTest(how):
                 self.start([(f"Öğe {k}", f"{self.program} {k} iki") for k in range(1, 10)])
                 launcher = wait(lambda: x_windows(self.process.pid).get("Hızlı"), "the launcher mapped")[0]
@@ -216,15 +213,8 @@ class Hizli(unittest.TestCase):
                     x, y, width, height = item.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
                     subprocess.run(["xdotool", "mousemove", "--screen", str(SCREEN), "--sync", str(x + width // 2),
                                     str(y + height // 2), "click", "1"], check=True)
-                elif how == "keys":
-                    # The control that holds the focus, then the keys typed: the bar's highlight is the focus.
-                    for role, name, keys in [("push button", "Kapat", "F10 Right Right"), ("menu item", "Öğe 3", "Escape"),
-                                             ("push button", "Kapat", "alt Right"), ("menu item", "Öğe 2", "Return")]:
-                        wait(lambda: any(n.getState().contains(pyatspi.STATE_FOCUSED)
-                                         for n in find(self.app, role, name)), name)
-                        subprocess.run(["xdotool", "key", "--delay", "100", *keys.split()], check=True)
                 else:
-                    press(item)
+                    keys("F10", "Right", "Return") if how == "keys" else press(item)
                 self.assertEqual(self.process.wait(10), 0)
                 after = x_server_time()
                 path = os.path.join(self.folder, "started.txt")
@@ -250,38 +240,6 @@ class Hizli(unittest.TestCase):
                 self.assertEqual(done.returncode, status, done.stderr)
                 self.assertRegex(done.stdout, re.compile(f"^{out}$" if out else "^$", re.S))
                 self.assertRegex(done.stderr, re.compile(f"^{err}$" if err else "^$", re.S))
-
-    def test_missing_list_is_a_message_and_status_1(self):
-        self.start(None)
-        box = wait(lambda: (find(self.app, "alert", "Hızlı") + find(self.app, "dialog", "Hızlı") or [None])[0], "the box")
-        self.assertTrue(any("data.txt" in (label.name or "") for label in find(box, "label")))
-        self.assertEqual(find(self.app, "frame", "Hızlı"), [])
-        press(self.one("push button", "Tamam"))
-        self.assertEqual(self.process.wait(10), 1)
-
-    def test_browse_choose_and_save(self):
-        self.start([(f"c{k}", f"p{k}") for k in range(1, 10)])
-        press(self.one("menu item", "Ayarlar"))
-        self.one("frame", "Ayarlar")
-        self.assertNotIn("_NET_WM_STATE_SKIP_TASKBAR", wait(lambda: x_windows(self.process.pid).get("Ayarlar"), "Ayarlar")[0])
-        press(wait(lambda: find(self.app, "push button", "Gözat", starts=True)[2:3], "Gözat")[0])
-        picker = self.one("frame", "Kısayol oluştur")
-        files = wait(lambda: [v for v in find(picker, "list") if find(v, "list item", "prog-A")], "the file list")[0]
-        row = [item.name for item in find(files, "list item")].index("prog-A")
-        try:
-            files.querySelection().selectChild(row)
-        except NotImplementedError:
-            files.queryTable().addRowSelection(row)
-        press(self.one("push button", "Seç"))
-        wait(lambda: not picker.getState().contains(pyatspi.STATE_SHOWING), "the picker to hide")
-        press(self.one("push button", "Kaydet ve çık"))
-        self.assertEqual(self.process.wait(10), 0)
-        with open(os.path.join(self.folder, "data.txt"), "rb") as data:
-            saved = data.read()
-        expected = [(f"c{k}", f"p{k}") for k in range(1, 10)]
-        expected[2] = ("prog-A", self.program)
-        self.assertEqual(saved, b"".join(b'"%s","%s"\r\n' % (c.encode(), p.encode()) for c, p in expected))
-
 
     def focused(self, title, role=None, name=None):
         wait(lambda: active_title() == title, f"the focus on {title}")
@@ -314,6 +272,8 @@ class Hizli(unittest.TestCase):
                     keys(*typed.split())
                     self.focused(*focus)
         self.assertEqual(self.process.poll(), None)
+        # The settings window, unlike the launcher, is in the taskbar.
+        self.assertNotIn("_NET_WM_STATE_SKIP_TASKBAR", x_windows(self.process.pid)["Ayarlar"][0])
 
     def test_second_start_brings_back_the_first(self):
         self.start([(f"c{k}", f"p{k}") for k in range(1, 10)])
@@ -350,7 +310,8 @@ class Hizli(unittest.TestCase):
         (prefix / "share/hizli/data.txt").write_bytes(example)
         home = Path(self.folder, "ev")
         home.mkdir()
-        self.start(None, str(prefix / "bin/hizli"), "--desktop", HOME=str(home), XDG_DATA_HOME="")
+        # A relative XDG_DATA_HOME counts as unset.
+        self.start(None, str(prefix / "bin/hizli"), "--desktop", HOME=str(home), XDG_DATA_HOME="veri")
         press(self.one("menu item", "Ayarlar"))
         press(self.one("push button", "Gözat, 1. satır"))
         self.one("list item", "ev, açık klasör")  # the picker begins at home

@@ -1,0 +1,12 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QTest>
+
+// One row of a data table, its columns in order, as one call: a row reads
+// as one line where a chain of << would be broken between strings.
+template <typename... Columns>
+void row(const char *name, const Columns &...columns)
+{
+    (QTest::newRow(name) << ... << columns);
+}
