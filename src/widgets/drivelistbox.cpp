@@ -70,11 +70,6 @@ void DriveListBox::fill()
     // All in one insertion: a host with thousands of mounts fills at once.
     clear();
     addItems(texts);
-    // The popup is as wide as its longest drive, however narrow the box.
-    int widest = 0;
-    for (const QString &text : std::as_const(texts))
-        widest = qMax(widest, fontMetrics().horizontalAdvance(text));
-    view()->setMinimumWidth(widest + 2 * style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this));
     select(selected);
 }
 

@@ -15,8 +15,8 @@
 #include "widgets/wrappushbutton.h"
 #include "windows/form3.h"
 
+#include <QKeyEvent>
 #include <QLabel>
-#include <QShortcut>
 
 #include <limits>
 
@@ -68,7 +68,6 @@ void Form2::createControls()
         button->setAccessibleName(QStringLiteral("Gözat, %1. satır").arg(row));
         m_browseButtons[row - 1] = button;
     }
-    m_escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
 }
 
 void Form2::placeControls()
@@ -105,8 +104,6 @@ void Form2::connectHandlers()
     Runtime::connect(m_command1, &QPushButton::clicked, this, &Form2::Command1_Click);
     Runtime::connect(m_command2, &QPushButton::clicked, this, &Form2::Command2_Click);
     Runtime::connect(m_command3, &QPushButton::clicked, this, &Form2::Command3_Click);
-    // Escape leaves the window as "Kaydetmeden çık" does.
-    Runtime::connect(m_escape, &QShortcut::activated, this, &Form2::Command3_Click);
     for (int row = 1; row <= rowCount; ++row)
         Runtime::connect(m_browseButtons[row - 1], &QPushButton::clicked, this, browseHandlers[row - 1]);
 }
@@ -196,6 +193,16 @@ bool Form2::mayOverwrite(const FilePlace &expected, const FilePlace &now) const
     return Runtime::ask(Messages::listMoved(name, now.shownPath(), now.exists()), Runtime::title(),
                         Messages::listMovedAnswers(), 1)
             == 0;
+}
+
+// Escape, when no control of the window took it, leaves the window as
+// "Kaydetmeden çık" does.
+void Form2::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier)
+        Runtime::run([this] { Command3_Click(); });
+    else
+        Form::keyPressEvent(event);
 }
 
 void Form2::Command3_Click()

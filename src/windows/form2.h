@@ -9,7 +9,6 @@
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class QShortcut;
 
 // The settings window: nine rows of a caption box and a path box with a
 // "Gözat" button, and the buttons that save, revert and leave.
@@ -40,6 +39,7 @@ public:
 
 protected:
     void Form_Load() override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     Form2();
@@ -60,6 +60,5 @@ private:
     QPushButton *m_command1 = nullptr;
     QPushButton *m_command2 = nullptr;
     QPushButton *m_command3 = nullptr;
-    QShortcut *m_escape = nullptr;
     FilePlace m_readPlace;
 };

@@ -12,8 +12,8 @@
 #include "windows/form2.h"
 
 #include <QDir>
+#include <QKeyEvent>
 #include <QLineEdit>
-#include <QShortcut>
 
 Form3::Form3()
 {
@@ -41,7 +41,6 @@ void Form3::createControls()
     m_file1->setAccessibleName(QStringLiteral("Dosyalar"));
     m_command2 = new PushButton(QStringLiteral("Seç"), client);
     m_command2->setObjectName(QStringLiteral("Command2"));
-    m_escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
 }
 
 void Form3::placeControls()
@@ -64,11 +63,20 @@ void Form3::connectHandlers()
     Runtime::connect(m_dir1, &DirListBox::changed, this, &Form3::Dir1_Change);
     Runtime::connect(m_file1, &FileListBox::chosen, this, &Form3::File1_DblClick);
     Runtime::connect(m_command2, &QPushButton::clicked, this, &Form3::Command2_Click);
-    // Escape leaves the picker as its title bar's close control does: nothing chosen.
-    connect(m_escape, &QShortcut::activated, this, &QWidget::close);
     connect(m_dir1, &DirListBox::unreadable, this, [](const QString &folder, int error) {
         Runtime::report(RuntimeError(RuntimeError::Kind::FolderNotRead, folder).withErrno(error));
     });
+}
+
+// Escape, when no control of the window took it (an open drive list closes
+// by it first), leaves the picker as its title bar's close control does:
+// nothing chosen.
+void Form3::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier)
+        close();
+    else
+        Form::keyPressEvent(event);
 }
 
 void Form3::Form_Load()

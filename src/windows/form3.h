@@ -7,7 +7,6 @@ class DirListBox;
 class DriveListBox;
 class FileListBox;
 class QPushButton;
-class QShortcut;
 
 // The picker: drive, folder and file lists that follow one another, and
 // "Seç", which hands the chosen program to the settings row that asked.
@@ -25,6 +24,7 @@ public:
 
 protected:
     void Form_Load() override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     Form3();
@@ -39,5 +39,4 @@ private:
     DirListBox *m_dir1 = nullptr;
     FileListBox *m_file1 = nullptr;
     QPushButton *m_command2 = nullptr;
-    QShortcut *m_escape = nullptr;
 };

@@ -257,7 +257,9 @@ class Hizli(unittest.TestCase):
                 ("About, Tamam", [("F10 End Return", "Hakkında"), ("Return", "Hızlı", "push button", "Kapat")]),
                 ("settings, Escape", [(ayarlar, "Ayarlar"), ("Escape", "Hızlı", "push button", "Kapat")]),
                 ("settings closed by the window manager", [(ayarlar, "Ayarlar"), ("alt+F4", "Hızlı")]),
+                # Escape closes an open drive list first, then the picker.
                 ("picker, Escape", [(ayarlar, "Ayarlar", "text", "Başlık, 1. satır"), (browse2, "Kısayol oluştur"),
+                                    ("alt+Down Escape", "Kısayol oluştur", "combo box"),
                                     ("Escape", "Ayarlar", "push button", "Gözat, 2. satır")]),
                 ("picker closed by the window manager", [("space", "Kısayol oluştur"), ("alt+F4", "Ayarlar")]),
                 ("picker, Enter on a program", [("space", "Kısayol oluştur"),  # the file list, after the drive list, holds prog-A
