@@ -15,14 +15,20 @@
 #   windows     the launcher, the settings window and the picker
 #   app         the program's entry
 
-# hizli_library(NAME SOURCES file... USES library...)
+#
+# Each folder's library.cmake lists its sources; they are included from the
+# top of the tree, so that every object file sits under its library's
+# folder by the source's path from there (src/<folder>/<file>.cpp.o).
+
+# hizli_library(FOLDER SOURCES file... USES library...): the library hizli<FOLDER>.
 function(hizli_library name)
     cmake_parse_arguments(PARSE_ARGV 1 arg "" "" "SOURCES;USES")
+    list(TRANSFORM arg_SOURCES PREPEND ${PROJECT_SOURCE_DIR}/src/${name}/)
     add_library(hizli${name} STATIC ${arg_SOURCES})
     target_include_directories(hizli${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
     target_link_libraries(hizli${name} PUBLIC ${arg_USES})
 endfunction()
 
 foreach(folder text errors files filesystem desktop process store widgets shell windows app)
-    add_subdirectory(${folder})
+    include(${PROJECT_SOURCE_DIR}/src/${folder}/library.cmake)
 endforeach()
