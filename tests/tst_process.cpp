@@ -37,6 +37,7 @@ private slots:
         row("document is no program", "@/doc.txt", "", QStringList {}, "");
         row("missing program", "@/nothing here", "", QStringList {}, "");
         row("blanks only", "   ", "", QStringList {}, "");
+        row("the whole line a program, a blank in its name", "@/a b", "@/a b", QStringList {}, "");
         // The program in "a c" is gone; "a" is not started with the rest as arguments.
         row("a removed program's prefix", "@/a c/run x", "", QStringList {}, "@/a c/run");
         row("a folder in a program's place", "@/a c", "", QStringList {}, "@/a c");

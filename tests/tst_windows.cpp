@@ -288,8 +288,7 @@ private slots:
         QCOMPARE(endStatus, saved ? 0 : -1);
     }
 
-    // Places and sizes in twips: 15 to the pixel at the default 9 points,
-    // one to the pixel at 135, where a twip more or less shows.
+    // Places and sizes in twips: 15 to the pixel at 9 points, one at 135.
     void places_data()
     {
         QTest::addColumn<int>("points");
@@ -333,9 +332,8 @@ private slots:
         }
     }
 
-    // Every window lies wholly inside the screen's free area with a frame
-    // around it: at its own place where that fits, else moved to the edge
-    // it crossed. Scale 2 and 144 dpi show as a smaller area at 9 points.
+    // Every window lies inside the screen with its frame: at its place where that fits, else moved to the
+    // edge it crossed. Scale 2 and 144 dpi are a smaller area at 9 points.
     void fitsOnScreen_data()
     {
         QTest::addColumn<int>("points");
@@ -452,6 +450,15 @@ private slots:
         for (int i = 0; i < files->count(); ++i)
             listed << files->item(i)->text();
         QCOMPARE(listed, QStringList({ "a\"b.exe", "APP.EXE", "prog" }));
+        picker.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&picker));
+        for (const Qt::FocusReason reason : { Qt::MouseFocusReason, Qt::TabFocusReason }) {
+            files->clearFocus(); // from the keyboard the current program is also the selected one
+            files->setCurrentRow(2);
+            files->clearSelection();
+            files->setFocus(reason);
+            QCOMPARE(files->fileName(), reason == Qt::TabFocusReason ? "prog" : "");
+        }
         files->setCurrentRow(1);
         const QPoint at = files->visualItemRect(files->item(1)).center();
         if (how == "double click") {
@@ -519,13 +526,17 @@ private slots:
         QCOMPARE(read("sil.txt"), QByteArray("\"3\"\r\n"));
     }
 
-    // A click is a press and a release on the same item; the screen
-    // reader's press action does what the click does.
+    // A click is a press and a release on one item; a screen reader's press action does what it does.
     void menuBarClicksAndPresses()
     {
-        write("data.txt", list());
+        const QString longCaption = "Menünün bir satırına sığmayan uzun bir başlık";
+        write("data.txt", list({ longCaption, "p" }));
         startLauncher();
         auto *bar = Form1::instance().findChild<WrapMenuBar *>();
+        for (const int item : { 0, 10 }) { // the whole caption of a shortened item is its tooltip
+            QTest::mouseMove(bar, bar->itemRect(item).center());
+            QCOMPARE(bar->toolTip(), item ? QString() : longCaption);
+        }
         const QPoint omrak = bar->itemRect(10).center();
         QTest::mousePress(bar, Qt::LeftButton, {}, omrak);
         QTest::mouseRelease(bar, Qt::LeftButton, {}, bar->itemRect(9).center());
@@ -567,6 +578,7 @@ private slots:
         row("Alt with a key does not", "Alt+X", "");
         row("Left wraps", "F10 Left", "Omrak");
         row("End, Home", "F10 End Home End", "Omrak");
+        row("Home", "F10 End Home", "Uçbirim");
         row("a press outside the bar leaves", "F10 click", "");
         row("Down, nearest in x", "F10 Right Right Down", "a");
         row("Up wraps", "F10 Up Up", "Ayarlar");

@@ -331,14 +331,6 @@ class Hizli(unittest.TestCase):
         press(self.one("push button", "Tamam"))
         self.assertEqual(self.process.wait(10), 1)
 
-    def test_whole_on_the_screen_at_scale_2(self):
-        self.start([(f"c{k}", f"p{k}") for k in range(1, 10)], QT_SCALE_FACTOR="2")
-        x = xdisplay.Display()
-        width, height = x.screen(SCREEN).width_in_pixels, x.screen(SCREEN).height_in_pixels
-        x.close()
-        frame = wait(lambda: x_windows(self.process.pid).get("Hızlı"), "the launcher mapped")[1]
-        self.assertTrue(0 <= frame[0] and 0 <= frame[1] and frame[2] <= width and frame[3] <= height, frame)
-
 
 if __name__ == "__main__":
     unittest.main(verbosity=2)
