@@ -3,6 +3,7 @@
 // folders around the open one.
 #include "filesystem/volumes.h"
 #include "widgets/dirlistbox.h"
+#include "widgets/drivelistbox.h"
 #include "widgets/filelistbox.h"
 #include "widgets/indentdelegate.h"
 
@@ -100,6 +101,22 @@ private slots:
                              .arg(folders.item(i)->data(Qt::AccessibleTextRole).toString());
         QCOMPARE(shown, expected);
         QCOMPARE(folders.currentItem()->text(), open.isEmpty() ? chain.last() : open.section('/', -1));
+    }
+
+    // The drive list starts on the start folder's volume, of whatever kind,
+    // and keeps it selected as it reads the volumes again when it opens.
+    void driveListKeepsItsDrive()
+    {
+        if (!ownMounts())
+            QSKIP("this user cannot mount in a namespace of its own");
+        QTemporaryDir dir;
+        QCOMPARE(::mount("hizli", QFile::encodeName(dir.path()), "tmpfs", 0, nullptr), 0);
+        const auto reset = qScopeGuard([&] { ::umount(QFile::encodeName(dir.path())), Volumes::setStartFolder({}); });
+        Volumes::setStartFolder(dir.path());
+        DriveListBox drives;
+        QVERIFY(drives.count() > 1 && drives.drive() == dir.path());
+        drives.showPopup();
+        QCOMPARE(drives.drive(), dir.path());
     }
 
     // A folder whose name is not UTF-8 opens by Enter, and its programs are listed.
