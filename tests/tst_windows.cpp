@@ -84,37 +84,34 @@ class WindowsTest : public Fixture
 private slots:
     void initTestCase() { AccessibleFactory::install(); }
 
-    void launcherShowsTheList()
-    {
-        write("data.txt", list() + "\"tenth\"\r\n");
-        startLauncher();
-        QStringList captions;
-        for (QAction *item : Form1::instance().findChild<WrapMenuBar *>()->items())
-            captions << item->text();
-        QCOMPARE(captions, QString("c1 c2 c3 c4 c5 c6 c7 c8 c9 Ayarlar Omrak").split(' '));
-        QVERIFY(Form1::instance().isVisible());
-        QCOMPARE(endStatus, -1);
-    }
-
-    void launcherNeedsAList_data()
+    void launcherShowsTheList_data()
     {
         QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<Kind>("kind");
+        QTest::addColumn<int>("kind"); // -1: shown
         QTest::addColumn<int>("field");
-        row("no list", QByteArray(), Kind::FileNotFound, 0);
-        row("eight records", list({}, 8), Kind::InputPastEnd, 17);
+        row("nine records and a tenth", list() + "\"tenth\"\r\n", -1, 0);
+        row("no list", QByteArray(), int(Kind::FileNotFound), 0);
+        row("eight records", list({}, 8), int(Kind::InputPastEnd), 17);
     }
-    void launcherNeedsAList()
+    void launcherShowsTheList()
     {
         QFETCH(QByteArray, bytes);
-        QFETCH(Kind, kind);
+        QFETCH(int, kind);
         QFETCH(int, field);
         if (!bytes.isEmpty())
             write("data.txt", bytes);
         startLauncher();
-        QCOMPARE(prompts, QStringList { Messages::text(RuntimeError(kind, "data.txt", field)) });
-        QCOMPARE(endStatus, 1);
-        QVERIFY(!Form1::instance().isVisible());
+        QCOMPARE(prompts,
+                 kind < 0 ? QStringList()
+                          : QStringList { Messages::text(RuntimeError(Kind(kind), "data.txt", field)) });
+        QCOMPARE(endStatus, kind < 0 ? -1 : 1);
+        QCOMPARE(Form1::instance().isVisible(), kind < 0);
+        if (kind >= 0)
+            return;
+        QStringList captions;
+        for (QAction *item : Form1::instance().findChild<WrapMenuBar *>()->items())
+            captions << item->text();
+        QCOMPARE(captions, QString("c1 c2 c3 c4 c5 c6 c7 c8 c9 Ayarlar Omrak").split(' '));
     }
 
     void launches_data()
