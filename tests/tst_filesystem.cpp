@@ -22,7 +22,7 @@ class FilesystemTest : public QObject
 private slots:
     void initTestCase() { ownMounts(); }
 
-    // Lines of /proc/self/mountinfo, "@" standing for a folder that exists.
+    // Lines of /proc/self/mountinfo, "@" standing for a folder that exists; the volumes as the list names them.
     void volumes_data()
     {
         QTest::addColumn<QByteArray>("table");
@@ -41,17 +41,22 @@ private slots:
         row("a disk in a system folder", root + "2 1 8:6 / /dev/pts rw - ext4 /dev/f rw\n", QStringList { "/" });
         row("no source", root + "2 1 8:2 / @ rw - ext4\n", QStringList { "/", "@" });
         row("no dash, no mount", root + "2 1 8:5 / @ rw ext4 /dev/e\n", QStringList { "/" });
+        row("disks by their labels",
+            root + "2 1 8:2 / @ rw - ext4 /dev/null rw\n3 1 8:3 / @/a\\040b123 rw - ext4 /dev/zero\n",
+            QStringList { "/", "@ [USB BELLEK]", "@/a b123 [a\\xZZÜ]" });
     }
     void volumes()
     {
         QFETCH(QByteArray, table);
         QFETCH(QStringList, offered);
         QTemporaryDir dir;
-        QDir(dir.path()).mkdir("a b123");
-        const MountTable mounts = MountTable::parse(table.replace("@", dir.path().toUtf8()));
+        QDir(dir.path()).mkpath("a b123/../labels");
+        QFile::link("/dev/null", dir.filePath("labels/USB\\x20BELLEK")); // as udev writes a blank
+        QFile::link("/dev/zero", dir.filePath("labels/a\\xZZ\\xc3\\x9c"));
+        const MountTable mounts = MountTable::parse(table.replace("@", dir.path().toUtf8()), dir.filePath("labels"));
         QStringList roots;
         for (const Volume &volume : mounts.offered())
-            roots << volume.root;
+            roots << volume.text;
         QCOMPARE(roots, offered.replaceInStrings("@", dir.path()));
     }
 

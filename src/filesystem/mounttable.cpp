@@ -114,10 +114,10 @@ QString decodeLabel(const QString &name)
 }
 
 // Labels of block devices, by the device's own path.
-QHash<QString, QString> readLabels()
+QHash<QString, QString> readLabels(const QString &folder)
 {
     QHash<QString, QString> labels;
-    const QDir byLabel(QStringLiteral("/dev/disk/by-label"));
+    const QDir byLabel(folder);
     for (const QString &name : byLabel.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)) {
         const QString device = QFileInfo(byLabel.filePath(name)).canonicalFilePath();
         if (!device.isEmpty())
@@ -156,12 +156,10 @@ std::optional<MountTable::Mount> MountTable::parseLine(QByteArrayView line)
 MountTable MountTable::read()
 {
     QFile file(QStringLiteral("/proc/self/mountinfo"));
-    MountTable table = parse(file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray());
-    table.m_labels = readLabels();
-    return table;
+    return parse(file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray(), QStringLiteral("/dev/disk/by-label"));
 }
 
-MountTable MountTable::parse(const QByteArray &text)
+MountTable MountTable::parse(const QByteArray &text, const QString &labelFolder)
 {
     MountTable table;
     for (qsizetype start = 0, end; start < text.size(); start = end + 1) {
@@ -184,6 +182,8 @@ MountTable MountTable::parse(const QByteArray &text)
         table.m_byPoint.insert(QStringLiteral("/"), table.m_mounts.size());
         table.m_mounts.append(Mount { QStringLiteral("/"), {}, {} });
     }
+    if (!labelFolder.isEmpty())
+        table.m_labels = readLabels(labelFolder);
     return table;
 }
 

@@ -21,8 +21,9 @@ public:
     // The table's text, /proc/self/mountinfo's form: a line a mount, its
     // fields ID, parent ID, device number, root, mount point, options, any
     // optional fields, a lone "-", type and source, with a blank, a tab, a new
-    // line or a backslash in a field written as \ooo.
-    static MountTable parse(const QByteArray &text);
+    // line or a backslash in a field written as \ooo. Disks are named by the
+    // links of labelFolder, udev's /dev/disk/by-label, where one is given.
+    static MountTable parse(const QByteArray &text, const QString &labelFolder = {});
 
     // The volume of a path as the file system names it.
     Volume of(const QByteArray &path) const;
