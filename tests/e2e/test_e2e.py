@@ -6,6 +6,7 @@ dbus-run-session: python3 test_e2e.py PATH/TO/hizli"""
 import os
 import re
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
@@ -289,14 +290,17 @@ class Hizli(unittest.TestCase):
         self.assertEqual(wait(lambda: startup_messages(listener), "the startup message"), [f'remove: ID="{startup}"'])
         listener.close()
         other.close()
-        # Another folder, another list: a launcher of its own.
+        # Another folder, another list, and a launcher that hangs and cannot answer: a launcher of its own.
         elsewhere = os.path.join(self.folder, "iş")
         os.mkdir(elsewhere)
         shutil.copy(os.path.join(self.folder, "data.txt"), elsewhere)
-        second = subprocess.Popen([HIZLI], cwd=elsewhere, env=self.env)
-        wait(lambda: "Hızlı" in x_windows(second.pid), "a second launcher")
-        second.kill()
-        second.wait()
+        for folder in (elsewhere, self.folder):
+            if folder == self.folder:
+                self.process.send_signal(signal.SIGSTOP)
+            second = subprocess.Popen([HIZLI], cwd=folder, env=self.env)
+            wait(lambda: "Hızlı" in x_windows(second.pid), "a second launcher")
+            second.kill()
+            second.wait()
 
     def test_desktop_entry_start(self):
         """hizli --desktop, as the menu entry starts it, from a tree where the example list is installed."""
