@@ -19,7 +19,9 @@
 #include <csignal>
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/fs.h>
 #include <sys/file.h>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -96,6 +98,7 @@ private slots:
             int(Kind::CacheNotMade), ENOTDIR);
         // The old content goes back at once, as when a disk fills.
         row("in place, file size limit reached", "new", "hard link, size limit", int(Kind::FileNotWritten), EFBIG);
+        row("root, an immutable list: the rename refused", "new", "immutable", int(Kind::FileNotWritten), EPERM);
     }
     void saveIsAllOrNothing()
     {
@@ -114,7 +117,10 @@ private slots:
             QFile::setPermissions(path("."), QFile::ReadOwner | QFile::ExeOwner);
             QCOMPARE(::chmod("data.txt", mode_t(setup.mid(setup.indexOf("list ") + 5, 4).toInt(nullptr, 8))), 0);
         }
-        const int folder = ::open(".", O_RDONLY);
+        const int folder = ::open(".", O_RDONLY), data = ::open("data.txt", O_RDONLY);
+        int flags = FS_IMMUTABLE_FL;
+        if (setup == "immutable" && (!privileged() || ::ioctl(data, FS_IOC_SETFLAGS, &flags) != 0))
+            QSKIP("only root can make a file immutable, on a file system that keeps the flag");
         if (setup == "folder locked")
             QCOMPARE(::flock(folder, LOCK_EX), 0);
         rlimit limit;
@@ -133,7 +139,9 @@ private slots:
             ShortcutList::write(entries, ShortcutList::place(), &now);
         });
         ::setrlimit(RLIMIT_FSIZE, &limit);
-        ::close(folder);
+        flags = 0;
+        ::ioctl(data, FS_IOC_SETFLAGS, &flags);
+        ::close(folder), ::close(data);
         ::chmod("data.txt", 0600);
         QCOMPARE(read("data.txt"),
                  kind < 0 ? list({ "c1", "p1", "c2", "p2", "c3", "p3", "c4", "p4", "new, 5", "p5" })
