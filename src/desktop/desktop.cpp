@@ -14,15 +14,16 @@
 #include <cstdlib>
 #include <cstring>
 #include <initializer_list>
+#include <memory>
+#include <optional>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
 
 namespace {
-// The X server time of the last press or key, and whether there was one: a
-// launch item pressed through the accessibility bus comes with none.
-bool userTimeKnown = false;
-unsigned long userTime = 0;
+// The X server time of the last press or key: a launch item pressed through
+// the accessibility bus comes with none.
+std::optional<unsigned long> userTime;
 
 class UserInputWatcher : public QObject
 {
@@ -35,7 +36,6 @@ protected:
         case QEvent::KeyPress:
         case QEvent::KeyRelease:
             userTime = static_cast<QInputEvent *>(event)->timestamp();
-            userTimeKnown = true;
             break;
         default:
             break;
@@ -141,12 +141,11 @@ QByteArray quoted(const QByteArray &value)
 int screenNumber()
 {
     char *host = nullptr;
-    int display = 0;
-    int screen = 0;
-    if (!xcb_parse_display(nullptr, &host, &display, &screen))
-        screen = 0;
+    int display;
+    int screen;
+    const bool parsed = xcb_parse_display(nullptr, &host, &display, &screen) != 0;
     std::free(host);
-    return screen;
+    return parsed ? screen : 0;
 }
 
 // The protocol's messages go to the root window in pieces of 20 bytes, the
@@ -199,13 +198,12 @@ xcb_timestamp_t serverTimeNow()
                           XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK, &events);
         xcb_change_property(connection, XCB_PROP_MODE_APPEND, window, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8, 0, nullptr);
         xcb_flush(connection);
-        while (xcb_generic_event_t *event = xcb_wait_for_event(connection)) {
-            const bool notice = (event->response_type & 0x7f) == XCB_PROPERTY_NOTIFY;
-            if (notice)
-                time = reinterpret_cast<xcb_property_notify_event_t *>(event)->time;
-            std::free(event);
-            if (notice)
+        using Event = std::unique_ptr<xcb_generic_event_t, decltype(&std::free)>;
+        while (const Event event { xcb_wait_for_event(connection), &std::free }) {
+            if ((event->response_type & 0x7f) == XCB_PROPERTY_NOTIFY) {
+                time = reinterpret_cast<xcb_property_notify_event_t *>(event.get())->time;
                 break;
+            }
         }
     }
     xcb_disconnect(connection);
@@ -259,12 +257,12 @@ Desktop::Startup Desktop::begin(const QString &program)
     // _TIME part, and grants the focus by it.
     startup.id = "hizli-" + QByteArray::number(::getpid()) + '-' + plain(QSysInfo::machineHostName()) + '-'
             + plain(name) + '-' + QByteArray::number(++sequence);
-    if (userTimeKnown)
-        startup.id += "_TIME" + QByteArray::number(qulonglong(userTime));
+    if (userTime)
+        startup.id += "_TIME" + QByteArray::number(qulonglong(*userTime));
     QByteArray message = "new: ID=" + quoted(startup.id) + " NAME=" + quoted(name.toUtf8())
             + " BIN=" + quoted(name.toUtf8()) + " SCREEN=" + QByteArray::number(screenNumber());
-    if (userTimeKnown)
-        message += " TIMESTAMP=" + QByteArray::number(qulonglong(userTime));
+    if (userTime)
+        message += " TIMESTAMP=" + QByteArray::number(qulonglong(*userTime));
     send(connection, message);
     startup.environment.push_back("DESKTOP_STARTUP_ID=" + startup.id);
     // On XWayland, Wayland programs ask the compositor for the focus with a

@@ -69,11 +69,8 @@ FileLocation FileLocation::resolve(const QString &name, bool followLinks)
     while (!location.m_error && !pending.isEmpty()) {
         const Part part = pending.takeFirst();
         const bool last = pending.isEmpty();
-        if (part.name.isEmpty() || part.name == ".") {
-            if (last)
-                break; // the name ends in a folder
+        if (part.name.isEmpty() || part.name == ".")
             continue;
-        }
         struct stat st;
         if (::fstatat(location.m_folder.get(), part.name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
             if (!last || errno != ENOENT)

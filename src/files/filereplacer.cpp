@@ -57,7 +57,7 @@ bool copyAttributes(int folder, const QByteArray &leaf, int to)
         return path.isEmpty() ? ::fgetxattr(from.get(), name, value, size)
                               : ::getxattr(path.constData(), name, value, size);
     };
-    const ssize_t size = from.isOpen() ? list(nullptr, 0) : -1;
+    const ssize_t size = list(nullptr, 0); // fails, as it should, where the file could not be opened
     if (size < 0)
         return errno == ENOTSUP;
     QByteArray names(size, '\0');
