@@ -38,7 +38,8 @@ private slots:
         row("network, unseen, offered", root + "2 1 0:7 / /nowhere/net rw - nfs4 h:/x rw\n",
             QStringList { "/", "/nowhere/net" });
         row("local, unseen, not offered", root + "2 1 8:4 / /nowhere/disk rw - ext4 /dev/d rw\n", QStringList { "/" });
-        row("a disk in a system folder", root + "2 1 8:6 / /dev/pts rw - ext4 /dev/f rw\n", QStringList { "/" });
+        row("disks in a system folder and on it",
+            root + "2 1 8:6 / /dev/pts rw - ext4 /dev/f rw\n3 1 8:7 / /dev rw - ext4 /dev/g rw\n", QStringList { "/" });
         row("no source", root + "2 1 8:2 / @ rw - ext4\n", QStringList { "/", "@" });
         row("no dash, no mount", root + "2 1 8:5 / @ rw ext4 /dev/e\n", QStringList { "/" });
         row("disks by their labels",

@@ -230,7 +230,7 @@ class Hizli(unittest.TestCase):
         for display, args, status, out, err in [
                 ({}, [], 1, "", "hizli: .*ekran.*\n"), ({"DISPLAY": ":4242"}, [], 1, "", "hizli: .*ekran.*\n"),
                 ({"DISPLAY": ":4242", "WAYLAND_DISPLAY": "/nowhere"}, [], 1, "", "hizli: .*ekran.*\n"),
-                ({}, ["--help"], 0, "Kullanım: hizli .*--desktop.*man hizli\n", ""), ({}, ["--version"], 0, "hizli 1[.][0-9.]+\n", "")]:
+                ({}, ["--help"], 0, "Kullanım: hizli .*--desktop.*sürümü gösterir\n\nKlavyeyle kullanım ve ayrıntılar: man hizli\n", ""), ({}, ["--version"], 0, "hizli 1[.][0-9.]+\n", "")]:
             with self.subTest(display=display, args=args):
                 env = {"PATH": os.environ["PATH"], **display}
                 done = subprocess.run([HIZLI, *args], cwd=self.folder, env=env, capture_output=True, text=True, timeout=20)
