@@ -62,14 +62,7 @@ QString WrapMenuItemAccessible::text(QAccessible::Text t) const
 {
     if (!m_action)
         return {};
-    switch (t) {
-    case QAccessible::Name:
-        return m_action->text();
-    case QAccessible::Description:
-        return m_action->toolTip() == m_action->text() ? QString() : m_action->toolTip();
-    default:
-        return {};
-    }
+    return t == QAccessible::Name ? m_action->text() : QString();
 }
 
 void WrapMenuItemAccessible::setText(QAccessible::Text, const QString &) { }
