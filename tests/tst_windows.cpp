@@ -412,6 +412,8 @@ private slots:
             boxView->textInterface()->selection(0, &start, &end);
             QCOMPARE(QPoint(start, end), selected ? QPoint(2, 5) : QPoint(0, 0));
         }
+        boxView->textInterface()->removeSelection(0);
+        QVERIFY(!box->hasSelectedText());
         QCOMPARE(boxView->textInterface()->characterRect(6), QRect()); // past the end
         QVERIFY(boxView->state().editable && !boxView->state().readOnly);
         boxView->editableTextInterface()->replaceText(1, 3, "X"); // through the box's own editing
@@ -486,8 +488,12 @@ private slots:
         auto *files = control<FileListBox>(picker, "File1");
         files->setCurrentRow(0);
         click(picker, "Command2");
-        control<DirListBox>(picker, "Dir1")->setPath(path("none"));
         auto *drives = control<QComboBox>(picker, "Drive1");
+        const QString before = drives->currentText();
+        drives->addItem(path("none")); // a drive that cannot be read: the one before stays, as shown and as named
+        drives->setCurrentIndex(drives->count() - 1);
+        emit drives->activated(drives->count() - 1);
+        QCOMPARE(QStringList({ drives->currentText(), drives->toolTip() }), QStringList({ before, before }));
         drives->clear();
         // A screen reader opens and closes the list by its actions; volumes
         // come and go, so the list is read again as it opens.
