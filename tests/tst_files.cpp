@@ -142,9 +142,8 @@ private slots:
         QCOMPARE(QFileInfo(path("lists/data.txt")).isSymLink(), setup == "symbolic link");
         struct stat after;
         ::stat(real, &after);
-        QCOMPARE(after.st_mode, before.st_mode);
-        QCOMPARE(after.st_uid, before.st_uid);
-        QCOMPARE(after.st_gid, before.st_gid);
+        QCOMPARE(std::tuple(after.st_mode, after.st_uid, after.st_gid),
+                 std::tuple(before.st_mode, before.st_uid, before.st_gid));
         char value[8] = {};
         QCOMPARE(::getxattr(real, "user.hizli", value, sizeof value), setup == "attributes" ? 4 : -1);
         QCOMPARE(QDir("lists").entryList(QDir::Files | QDir::Hidden | QDir::System).size(),

@@ -23,8 +23,7 @@ private slots:
         QTest::addColumn<QString>("program");
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QString>("missing");
-        row("folder with blanks, arguments", "@/my tools/run me  -x  y", "@/my tools/run me", QStringList { "-x", "y" },
-            "");
+        row("spaced folder, arguments", "@/my tools/run me  -x  y", "@/my tools/run me", QStringList { "-x", "y" }, "");
         row("longest run of words wins", "@/a b c", "@/a b", QStringList { "c" }, "");
         row("tabs separate words", "@/a\tb", "@/a", QStringList { "b" }, "");
         row("bare name never from the working folder", "a x", "", QStringList {}, "");
@@ -32,8 +31,7 @@ private slots:
         row("relative path", "./a --x", "@/a", QStringList { "--x" }, "");
         row("bare name on PATH", "sh -c true", "/usr/bin/sh", QStringList { "-c", "true" }, "");
         row("one-letter name on PATH", "[ 1 = 1 ]", "/usr/bin/[", QStringList { "1", "=", "1", "]" }, "");
-        row("quotation marks group words", "\"@/my tools/run me\" \"a b\"", "@/my tools/run me", QStringList { "a b" },
-            "");
+        row("quotes group words", "\"@/my tools/run me\" \"a b\"", "@/my tools/run me", QStringList { "a b" }, "");
         row("document is no program", "@/doc.txt", "", QStringList {}, "");
         row("missing program", "@/nothing here", "", QStringList {}, "");
         row("blanks only", "   ", "", QStringList {}, "");

@@ -89,13 +89,10 @@ private slots:
             { E(Kind::FileNotWritten, "sil.txt").withErrno(ENOSPC), "diskte yer kalmadı.\n\nDiskte yer açıp" },
             { E(Kind::FileNotWritten, "sil.txt").withErrno(EPERM), "erişim izni yok.\n\nKlasöre ve dosyaya yazma" },
             { E(Kind::NotRegularFile, "data.txt", E::Socket), "açılamadı: bu ad bir soket, sıradan bir dosya değil." },
-            { E(Kind::BoxNotStorable, {}, 3).withCharacter("\""), "2. satırın \"Başlık\" kutusunda" },
-            { E(Kind::BoxNotStorable, {}, 3).withCharacter("\""), "bir karakter var: \"\"\" (U+0022)." },
-            { E(Kind::BoxNotStorable, {}, 18).withCharacter("\n"), "9. satırın \"Yol\" kutusunda" },
-            { E(Kind::BoxNotStorable, {}, 18).withCharacter("\n"), "bir karakter var: satır sonu." },
+            { E(Kind::BoxNotStorable, {}, 3).withCharacter("\""), "2. satırın \"Başlık\" kutusunda*\"\"\" (U+0022)." },
+            { E(Kind::BoxNotStorable, {}, 18).withCharacter("\n"), "9. satırın \"Yol\" kutusunda*var: satır sonu." },
             { E(Kind::BoxTooLong, {}, 4), "2. satırın \"Yol\" kutusundaki metin 65536 karakterden uzun." },
-            { E(Kind::ChoiceNotStorable, "/d/日.sh").withCharacter("日"), "\"/d/日.sh\" dosyasının adında" },
-            { E(Kind::ChoiceNotStorable, "/d/日.sh").withCharacter("日"), "bir karakter var: \"日\" (U+65E5)." },
+            { E(Kind::ChoiceNotStorable, "/d/日.sh").withCharacter("日"), "\"/d/日.sh\" dosyasının*\"日\" (U+65E5)." },
             { E(Kind::StartFailed, "  "), "Program başlatılamadı: bu kısayolun yolu boş." },
             { E(Kind::ProgramMissing, "/d/My Tool/run"), "başlatılamadı: \"/d/My Tool/run\" yok ya da" },
             { E(Kind::FolderNotRead, "/media/x").withErrno(ENOENT),
@@ -111,10 +108,10 @@ private slots:
         qputenv("XDG_DATA_HOME", "/veri");
         text.replace("@", error.folder());
         const QString shown = Messages::text(error);
-        if (text.startsWith('*'))
-            QVERIFY2(shown.contains(text.mid(1, text.size() - 2)), qPrintable(shown));
-        else
-            QCOMPARE(shown, text);
+        qsizetype at = 0; // the parts between asterisks, in this order; a text without one, whole
+        for (const QString &part : text.split('*'))
+            QVERIFY2((at = shown.indexOf(part, at)) >= 0, qPrintable(shown));
+        QVERIFY2(text.contains('*') || shown == text, qPrintable(shown));
     }
 
     void longLinesShownShortened()

@@ -17,7 +17,6 @@
 #include <cerrno>
 #include <climits>
 #include <csignal>
-#include <dirent.h>
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/file.h>
@@ -89,10 +88,8 @@ private slots:
         QTest::addColumn<int>("error");
         row("written", "new, 5", "", -1, 0);
         row("field the list cannot hold", "a\"b", "", int(Kind::FieldNotStorable), 0);
-        row("read-only list, read-only folder", "new", "read-only folder, list 0444", int(Kind::FileNotWritten),
-            EACCES);
-        row("write-only list: no copy to keep", "new", "read-only folder, list 0200", int(Kind::FileNotWritten),
-            EACCES);
+        row("read-only list and folder", "new", "read-only folder, list 0444", int(Kind::FileNotWritten), EACCES);
+        row("write-only list: no copy kept", "new", "read-only folder, list 0200", int(Kind::FileNotWritten), EACCES);
         row("another launcher's save holds the folder", "new", "folder locked", int(Kind::FileBusy), 0);
         row("no cache folder for the copy", "new", "read-only folder, list 0600, cache under a file",
             int(Kind::CacheNotMade), ENOTDIR);
@@ -147,11 +144,8 @@ private slots:
         QCOMPARE(read("data.txt"),
                  kind < 0 ? list({ "c1", "p1", "c2", "p2", "c3", "p3", "c4", "p4", "new, 5", "p5" })
                           : QByteArray("old"));
-        QCOMPARE(QDir().entryList(QDir::Files | QDir::Hidden),
-                 QString(setup.contains("hard link")      ? "data.txt other.txt"
-                                 : setup.contains("file") ? "data.txt file"
-                                                          : "data.txt")
-                         .split(' '));
+        const char *beside = setup.contains("hard link") ? " other.txt" : setup.contains("file") ? " file" : "";
+        QCOMPARE(QDir().entryList(QDir::Files | QDir::Hidden), QString("data.txt").append(beside).split(' '));
         QCOMPARE(QDir("cache/hizli").entryList(QDir::Files | QDir::Hidden), QStringList());
         QCOMPARE(e ? int(e->kind()) : -1, kind);
         QVERIFY(!FileTable::isOpen(1));
@@ -188,22 +182,15 @@ private slots:
             FilePlace now;
             ShortcutList::write(entries, ShortcutList::place(), &now);
         });
-        char bytes[80] = {};
-        const int fd = ::open(hardLink ? "other.txt" : "data.txt", O_RDONLY);
-        const QByteArray written(bytes, ::read(fd, bytes, sizeof bytes));
-        ::close(fd);
-        QStringList left;
-        DIR *dir = ::opendir(".");
-        while (const dirent *entry = ::readdir(dir))
-            left << entry->d_name;
-        ::closedir(dir);
+        QFile file(hardLink ? "other.txt" : "data.txt"); // by names relative to the folder, as no path reaches it
+        const QByteArray written = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        const QStringList left = QDir().entryList(QDir::Files | QDir::Hidden | QDir::System);
         ::unlink("data.txt"), ::unlink("other.txt");
         for (qsizetype i = names.size() - 1; i >= 0; --i)
             QVERIFY(::chdir("..") == 0 && ::rmdir(names.at(i).toUtf8()) == 0);
         QVERIFY(!e);
         QCOMPARE(written, QByteArray("\"\",\"\"\r\n").repeated(9));
-        left.sort();
-        QCOMPARE(left, QString(hardLink ? ". .. data.txt other.txt" : ". .. data.txt").split(' '));
+        QCOMPARE(left, QString(hardLink ? "data.txt other.txt" : "data.txt").split(' '));
     }
 
     // What a killed save left is settled at the next start: the list is whole, only running saves' files stay.
@@ -334,13 +321,6 @@ private slots:
         QCOMPARE(read("sil.txt"), after);
         QCOMPARE(read("target.txt"), QByteArray("kept"));
         QVERIFY(!FileTable::isOpen(2));
-        if (refusedRow < 0) {
-            const std::optional<RuntimeError> bad = raised([] { HandOff::choose("a\"b", "/d/a\"b"); });
-            QVERIFY(bad);
-            QCOMPARE(std::tuple(bad->kind(), bad->subject(), bad->character()),
-                     std::tuple(Kind::ChoiceNotStorable, QString("/d/a\"b"), QString("\"")));
-            QCOMPARE(read("sil.txt"), after);
-        }
     }
 };
 

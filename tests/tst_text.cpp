@@ -56,8 +56,7 @@ private slots:
         row("stored form", QByteArray("\"a\",\"b\"\r\n\"\",\"\"\r\n"), QStringList { "a", "b", "", "" }, -1);
         row("comma and blanks inside quotes", QByteArray("\"A, B\",\" C:\\x y.exe \"\r\n"),
             QStringList { "A, B", " C:\\x y.exe " }, -1);
-        row("LF and lone CR line ends", QByteArray("\"a\",\"b\"\n\"c\"\r\"d\"\r"), QStringList { "a", "b", "c", "d" },
-            -1);
+        row("LF, lone CR line ends", QByteArray("\"a\",\"b\"\n\"c\"\r\"d\"\r"), QStringList { "a", "b", "c", "d" }, -1);
         row("blank line is one empty field", QByteArray("\"a\",\"b\"\r\n\r\n\"c\"\r\n"),
             QStringList { "a", "b", "", "c" }, -1);
         row("unquoted fields lose outer blanks", QByteArray("  hesap  ,\t/usr/bin/x y \r\nz,\r\n"),
@@ -67,8 +66,7 @@ private slots:
         row("unquoted last field without line end", QByteArray("a,b"), QStringList { "a", "b" }, -1);
         row("unterminated quotation holds the rest", QByteArray("\"a\",\"b,\r\nc"), QStringList { "a", "b,\r\nc" }, -1);
         row("empty file has no field", QByteArray(), QStringList {}, -1);
-        row("largest field and a blank: past the budget", " \"" + QByteArray(65536, 'x') + "\"\r\n", QStringList {},
-            -1);
+        row("largest field, a blank: past the budget", " \"" + QByteArray(65536, 'x') + "\"\r\n", QStringList {}, -1);
         const QByteArray nine = QByteArray("\"c\",\"p\"\r\n").repeated(9);
         row("nine records, then junk", nine + "\xff\"never", QString("c p ").repeated(9).split(' ', Qt::SkipEmptyParts),
             int(nine.size()));

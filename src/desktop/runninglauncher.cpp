@@ -133,7 +133,7 @@ void RunningLauncher::listen(const std::function<void(const QByteArray &)> &come
     if (server >= 0 && ::lstat(here.socket.constData(), &st) == 0 && S_ISSOCK(st.st_mode))
         ::unlink(here.socket.constData());
     if (server < 0 || ::bind(server, reinterpret_cast<const sockaddr *>(&address), sizeof address) != 0
-        || ::listen(server, 8) != 0 || ::lstat(here.socket.constData(), &st) != 0) {
+        || ::listen(server, SOMAXCONN) != 0 || ::lstat(here.socket.constData(), &st) != 0) {
         if (server >= 0)
             ::close(server);
         release();

@@ -11,6 +11,8 @@
 #include <QStyle>
 #include <QStyleOptionMenuItem>
 
+#include <algorithm>
+
 namespace {
 constexpr int itemPadding = 4;
 
@@ -128,11 +130,8 @@ QRect WrapMenuBar::itemRect(int index) const
 int WrapMenuBar::itemAt(const QPoint &position) const
 {
     const QList<QRect> &rects = itemRects();
-    for (int i = 0; i < rects.size(); ++i) {
-        if (rects.at(i).contains(position))
-            return i;
-    }
-    return -1;
+    const auto found = std::find_if(rects.begin(), rects.end(), [&](const QRect &r) { return r.contains(position); });
+    return found == rects.end() ? -1 : int(found - rects.begin());
 }
 
 void WrapMenuBar::activate(int index)

@@ -150,9 +150,8 @@ class Hizli(unittest.TestCase):
     def setUp(self):
         self.folder = tempfile.mkdtemp(prefix="hizli-e2e-")
         self.program = os.path.join(self.folder, "prog-A")
-        with open(self.program, "w") as script:
-            script.write('#!/bin/sh\nprintf "%s|" "$DESKTOP_STARTUP_ID" "$DISPLAY" "${XDG_ACTIVATION_TOKEN-none}" "$PWD" "$@"'
-                         f' > "{self.folder}/started.txt"\n')
+        given = '"$DESKTOP_STARTUP_ID" "$DISPLAY" "${XDG_ACTIVATION_TOKEN-none}" "$PWD" "$@"'
+        Path(self.program).write_text(f'#!/bin/sh\nprintf "%s|" {given} > "{self.folder}/started.txt"\n')
         os.chmod(self.program, 0o755)
         self.process = None
         # Startup entries of the launcher's own start, which no started program may inherit.
@@ -179,6 +178,13 @@ class Hizli(unittest.TestCase):
                                       if a and a.get_process_id() == self.process.pid), None), "the program")
         self.app.set_cache_mask(Atspi.Cache.NONE)
 
+    def started(self):
+        """What the program the launcher started was given, once it has run."""
+        path = Path(self.folder, "started.txt")
+        given = wait(lambda: path.exists() and path.read_text(), "the program")
+        path.unlink()
+        return given
+
     def one(self, role, name, starts=False):
         return wait(lambda: (find(self.app, role, name, starts) or [None])[0], f"{role} {name!r}")
 
@@ -203,26 +209,28 @@ class Hizli(unittest.TestCase):
                     keys("F10", "Right", "Return") if how == "keys" else press(item)
                 self.assertEqual(self.process.wait(10), 0)
                 after = x_server_time()
-                path = os.path.join(self.folder, "started.txt")
-                started = wait(lambda: os.path.exists(path) and Path(path).read_text(), "the program")
-                os.remove(path)
+                started, display, folder = self.started(), re.escape(os.environ["DISPLAY"]), re.escape(self.folder)
                 # Only plain characters of the name go into the ID; the environment is passed on.
-                found = re.fullmatch(rf"(hizli-{self.process.pid}-[^|]+-prog_A-1(_TIME(\d+))?)\|{re.escape(os.environ['DISPLAY'])}\|none\|{re.escape(self.folder)}\|2\|iki\|", started)
+                found = re.fullmatch(rf"(hizli-{self.process.pid}-[^|]+-prog_A-1(_TIME(\d+))?)"
+                                     rf"\|{display}\|none\|{folder}\|2\|iki\|", started)
                 self.assertTrue(found, started)
                 self.assertTrue(before <= int(found[3]) <= after if how != "accessibility" else not found[2], started)
-                self.assertEqual(startup_messages(listener), [f'new: ID="{found[1]}" NAME="prog-A" BIN="prog-A" SCREEN={SCREEN}'
-                                                              + (f" TIMESTAMP={found[3]}" if found[2] else "")])
+                stamp = f" TIMESTAMP={found[3]}" if found[2] else ""
+                self.assertEqual(startup_messages(listener),
+                                 [f'new: ID="{found[1]}" NAME="prog-A" BIN="prog-A" SCREEN={SCREEN}{stamp}'])
                 listener.close()
 
     def test_without_a_display(self):
         # One line and status 1, but help and the version need no display.
+        none, gone = (1, "", "hizli: .*ekran.*\n"), {"DISPLAY": ":4242"}
+        usage = "Kullanım: hizli .*--desktop.*sürümü gösterir\n\nKlavyeyle kullanım ve ayrıntılar: man hizli\n"
         for display, args, status, out, err in [
-                ({}, [], 1, "", "hizli: .*ekran.*\n"), ({"DISPLAY": ":4242"}, [], 1, "", "hizli: .*ekran.*\n"),
-                ({"DISPLAY": ":4242", "WAYLAND_DISPLAY": "/nowhere"}, [], 1, "", "hizli: .*ekran.*\n"),
-                ({}, ["--help"], 0, "Kullanım: hizli .*--desktop.*sürümü gösterir\n\nKlavyeyle kullanım ve ayrıntılar: man hizli\n", ""), ({}, ["--version"], 0, "hizli 1[.][0-9.]+\n", "")]:
+                ({}, [], *none), (gone, [], *none), ({**gone, "WAYLAND_DISPLAY": "/nowhere"}, [], *none),
+                ({}, ["--help"], 0, usage, ""), ({}, ["--version"], 0, "hizli 1[.][0-9.]+\n", "")]:
             with self.subTest(display=display, args=args):
                 env = {"PATH": os.environ["PATH"], **display}
-                done = subprocess.run([HIZLI, *args], cwd=self.folder, env=env, capture_output=True, text=True, timeout=20)
+                done = subprocess.run([HIZLI, *args], cwd=self.folder, env=env, capture_output=True, text=True,
+                                      timeout=20)
                 self.assertEqual(done.returncode, status, done.stderr)
                 self.assertRegex(done.stdout, re.compile(f"^{out}$" if out else "^$", re.S))
                 self.assertRegex(done.stderr, re.compile(f"^{err}$" if err else "^$", re.S))
@@ -248,7 +256,7 @@ class Hizli(unittest.TestCase):
                                     ("alt+Down Escape", "Kısayol oluştur", "combo box"),
                                     ("Escape", "Ayarlar", "push button", "Gözat, 2. satır")]),
                 ("picker closed by the window manager", [("space", "Kısayol oluştur"), ("alt+F4", "Ayarlar")]),
-                ("picker, Enter on a program", [("space", "Kısayol oluştur"),  # the file list, after the drive list, holds prog-A
+                ("picker, Enter on a program", [("space", "Kısayol oluştur"),  # the file list holds prog-A
                                                 ("Tab Return", "Ayarlar", "text", "Başlık, 2. satır")]),
                 ("a box of the settings window", [("quotedbl", "Ayarlar"), ("save", "Hızlı", "push button", "Tamam"),
                                                   ("Return", "Ayarlar", "text", "Başlık, 2. satır")])]:
@@ -310,12 +318,11 @@ class Hizli(unittest.TestCase):
         self.assertEqual(self.process.wait(10), 0)
         self.assertEqual((home / ".local/share/hizli/data.txt").read_bytes(), example)
         self.assertEqual((home / ".local/share/hizli").stat().st_mode & 0o777, 0o700)
-        started = wait(lambda: Path(self.folder, "started.txt").exists() and Path(self.folder, "started.txt").read_text(), "the program")
-        self.assertEqual(started.split("|")[3], str(home))
+        self.assertEqual(self.started().split("|")[3], str(home))
         # A data folder that cannot be made is a message that names it, and status 1.
         Path(self.folder, "dosya").write_text("")
         self.start(None, HIZLI, "--desktop", XDG_DATA_HOME=f"{self.folder}/dosya")
-        box = wait(lambda: (find(self.app, "alert", "Hızlı") + find(self.app, "dialog", "Hızlı") or [None])[0], "the box")
+        box = self.one("alert", "Hızlı")
         self.assertTrue(any(f"{self.folder}/dosya/hizli" in (label.name or "") for label in find(box, "label")))
         press(self.one("push button", "Tamam"))
         self.assertEqual(self.process.wait(10), 1)
