@@ -29,7 +29,8 @@ private slots:
         QTest::addColumn<QStringList>("offered");
         const QByteArray root = "1 0 8:1 / / rw - ext4 /dev/sda1 rw\n";
         row("escaped blank, digits, optional fields",
-            root + "2 1 8:2 / @/a\\040b123 rw shared:1 master:2 - ext4 /dev/b rw\n", QStringList { "/", "@/a b123" });
+            root + "2 1 8:2 / @/a\\040b\\134123 rw shared:1 master:2 - ext4 /dev/b rw\n",
+            QStringList { "/", "@/a b\\123" });
         row("no root line: one volume", QByteArray("2 1 8:2 / @ rw - ext4 /dev/b rw"), QStringList { "/", "@" });
         row("kernel and memory file systems",
             root + "2 1 0:5 / @ rw - tmpfs tmpfs rw\n3 1 0:6 / /proc rw - proc proc rw\n", QStringList { "/" });
@@ -43,15 +44,15 @@ private slots:
         row("no source", root + "2 1 8:2 / @ rw - ext4\n", QStringList { "/", "@" });
         row("no dash, no mount", root + "2 1 8:5 / @ rw ext4 /dev/e\n", QStringList { "/" });
         row("disks by their labels",
-            root + "2 1 8:2 / @ rw - ext4 /dev/null rw\n3 1 8:3 / @/a\\040b123 rw - ext4 /dev/zero\n",
-            QStringList { "/", "@ [USB BELLEK]", "@/a b123 [a\\xZZÜ]" });
+            root + "2 1 8:2 / @ rw - ext4 /dev/null rw\n3 1 8:3 / @/a\\040b\\134123 rw - ext4 /dev/zero\n",
+            QStringList { "/", "@ [USB BELLEK]", "@/a b\\123 [a\\xZZÜ]" });
     }
     void volumes()
     {
         QFETCH(QByteArray, table);
         QFETCH(QStringList, offered);
         QTemporaryDir dir;
-        QDir(dir.path()).mkpath("a b123/../labels");
+        QDir(dir.path()).mkpath("a b\\123/../labels");
         QFile::link("/dev/null", dir.filePath("labels/USB\\x20BELLEK")); // as udev writes a blank
         QFile::link("/dev/zero", dir.filePath("labels/a\\xZZ\\xc3\\x9c"));
         const MountTable mounts = MountTable::parse(table.replace("@", dir.path().toUtf8()), dir.filePath("labels"));

@@ -39,6 +39,7 @@ private slots:
         // The program in "a c" is gone; "a" is not started with the rest as arguments.
         row("a removed program's prefix", "@/a c/run x", "", QStringList {}, "@/a c/run");
         row("a folder in a program's place", "@/a c", "", QStringList {}, "@/a c");
+        row("PATH_MAX characters, the last word an argument", "@/a b %", "@/a b", QStringList { "%" }, "");
     }
     void resolves()
     {
@@ -52,9 +53,11 @@ private slots:
         writeProgram("a b");
         writeProgram("my tools/run me");
         write("doc.txt", "text");
-        const ProcessStarter::Command command = ProcessStarter::resolve(line.replace("@", QDir::currentPath()));
+        line.replace("@", QDir::currentPath());
+        const QString pad(PATH_MAX - line.size() + 1, u'y'); // "%": as many as make the line PATH_MAX long
+        const ProcessStarter::Command command = ProcessStarter::resolve(line.replace("%", pad));
         QCOMPARE(command.program, program.replace("@", QDir::currentPath()));
-        QCOMPARE(command.arguments, arguments);
+        QCOMPARE(command.arguments, arguments.replaceInStrings("%", pad));
         QCOMPARE(command.missing, missing.replace("@", QDir::currentPath()));
     }
 

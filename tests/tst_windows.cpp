@@ -569,6 +569,7 @@ private slots:
         // The items tile the bar from its top left corner to its bottom.
         QCOMPARE(bar->itemRect(0).topLeft(), QPoint(0, 0));
         QCOMPARE(bar->itemRect(10).bottom(), bar->height() - 1);
+        QCOMPARE(bar->heightForWidth(0), 11 * bar->itemRect(0).height()); // squeezed to nothing: an item a row
         menu->child(10)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
         QCOMPARE(titles.size(), 2);
     }

@@ -37,18 +37,13 @@ def wait(condition, what, timeout=15):
     raise AssertionError(f"gave up waiting for {what}")
 
 
-def find(node, role, name=None, starts=False):
+def find(node, role, name=None):
     """Every descendant of node with that role (and name), in tree order."""
-    found, stack = [], [node]
-    while stack:
-        current = stack.pop()
-        if current is None:
-            continue
-        label = current.name or ""
-        if current.getRoleName() == role and (name is None or label == name
-                                              or (starts and label.startswith(name))):
-            found.append(current)
-        stack.extend(reversed([current.getChildAtIndex(i) for i in range(current.childCount)]))
+    found = []
+    for child in filter(None, (node.getChildAtIndex(i) for i in range(node.childCount))):
+        if child.getRoleName() == role and name in (None, child.name or ""):
+            found.append(child)
+        found += find(child, role, name)
     return found
 
 
@@ -185,8 +180,8 @@ class Hizli(unittest.TestCase):
         path.unlink()
         return given
 
-    def one(self, role, name, starts=False):
-        return wait(lambda: (find(self.app, role, name, starts) or [None])[0], f"{role} {name!r}")
+    def one(self, role, name):
+        return wait(lambda: (find(self.app, role, name) or [None])[0], f"{role} {name!r}")
 
     def test_launch_item_starts_its_program_and_ends(self):
         # Pressed through the accessibility bus there is no click, so no time
