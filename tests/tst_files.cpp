@@ -37,6 +37,7 @@ private slots:
         row("append, a link refused", "link", Mode::Append, Kind::NotRegularFile, 0);
         row("input, a link refused", "link", Mode::Input, Kind::NotRegularFile, 0);
         row("input, no file", "", Mode::Input, Kind::FileNotFound, 0);
+        row("output, a link to itself", "loop", Mode::Output, Kind::FileNotWritten, ELOOP);
         row("input, a folder of that name", "folder", Mode::Input, Kind::FileNotOpened, EISDIR);
         row("output, a folder of that name", "folder", Mode::Output, Kind::FileNotWritten, EISDIR);
         row("input, unreadable file", "unreadable", Mode::Input, Kind::FileNotOpened, EACCES);
@@ -57,8 +58,8 @@ private slots:
             QCOMPARE(mkfifo("f.txt", 0600), 0);
         if (setup == "link")
             write("target.txt", "kept"), QFile::link("target.txt", "f.txt");
-        if (setup == "long target")
-            QFile::link(QString(250, 't'), "f.txt");
+        if (setup == "long target" || setup == "loop")
+            QFile::link(setup == "loop" ? "f.txt" : QString(250, 't'), "f.txt");
         if (setup == "unreadable" || setup == "read-only") {
             SKIP_IF_PRIVILEGED();
             write("f.txt", "old");

@@ -586,6 +586,7 @@ private slots:
         row("End, Home", "F10 End Home End", "Omrak");
         row("Home", "F10 End Home", "Uçbirim");
         row("a press outside the bar leaves", "F10 click", "");
+        row("the mouse takes the highlight along", "F10 hover", "Omrak");
         row("Down, nearest in x", "F10 Right Right Down", "c5");
         row("Down, straight below", "F10 c c Down", "c9");
         row("Up wraps", "F10 Up Up", "c9");
@@ -600,11 +601,14 @@ private slots:
         write("data.txt", list({ "Uçbirim", "p", "ılık", "p", "İnce", "p", "Index", "p" }));
         startLauncher();
         QVERIFY(QTest::qWaitForWindowActive(&Form1::instance()));
+        auto *bar = Form1::instance().findChild<WrapMenuBar *>();
         for (const QString &name : keys.split(' ')) {
             const QKeyCombination key = QKeySequence(name)[0];
-            if (name
-                == "click") // sent to the window itself, which takes no focus: only the bar's watch on presses sees it
+            // A click on the window itself, which takes no focus: only the bar's watch on presses sees it.
+            if (name == "click")
                 QTest::mouseClick(&Form1::instance(), Qt::LeftButton, {}, QPoint(0, Form1::instance().height() - 1));
+            else if (name == "hover")
+                QTest::mouseMove(bar, bar->itemRect(10).center());
             else
                 QTest::sendKeyEvent(QTest::Click, QApplication::focusWidget(), key.key(),
                                     name.size() == 1 ? name : QString(), key.keyboardModifiers());
