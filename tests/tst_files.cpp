@@ -73,10 +73,7 @@ private slots:
         });
         QVERIFY(e);
         QCOMPARE(e->kind(), kind);
-        QCOMPARE(e->number(),
-                 setup == "pipe"           ? int(RuntimeError::Pipe)
-                         : setup == "link" ? int(RuntimeError::Link)
-                                           : 0);
+        QCOMPARE(e->number(), int(setup == "pipe" ? RuntimeError::Pipe : setup == "link" ? RuntimeError::Link : 0));
         QCOMPARE(e->subject(), QString("f.txt"));
         QCOMPARE(e->subjectIsFolder(), setup == "folder");
         QCOMPARE(e->error(), error);

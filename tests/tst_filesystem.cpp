@@ -6,14 +6,8 @@
 #include "ownmounts.h"
 #include "row.h"
 
-#include <QScopeGuard>
 #include <QTemporaryDir>
-
 #include <QTest>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 class FilesystemTest : public QObject
 {

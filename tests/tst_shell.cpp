@@ -10,7 +10,6 @@
 #include "shell/messages.h"
 #include "shell/runtime.h"
 
-#include <QDir>
 #include <QTest>
 
 #include <cerrno>

@@ -5,8 +5,8 @@
 #include "text/windows1254.h"
 
 #include "row.h"
-#include <QBuffer>
 
+#include <QBuffer>
 #include <QTest>
 
 namespace {

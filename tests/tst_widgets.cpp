@@ -12,7 +12,6 @@
 
 #include <QScopeGuard>
 #include <QTemporaryDir>
-
 #include <QTest>
 
 #include <fcntl.h>

@@ -19,12 +19,15 @@ import gi
 gi.require_version("Atspi", "2.0")
 from gi.repository import Atspi, GLib  # noqa: E402
 import pyatspi  # noqa: E402
+import Xlib.error  # noqa: E402
 from Xlib import X, Xatom, display as xdisplay  # noqa: E402
 
 HIZLI = sys.argv.pop(1)
 # The program runs on the server's second screen, whose root window its
 # startup messages must reach.
 SCREEN = 1
+# The test's own connection, for questions to the server and the window manager.
+X11 = xdisplay.Display()
 
 
 def wait(condition, what, timeout=15):
@@ -67,8 +70,7 @@ def x_server_time():
 
 
 def startup_messages(x):
-    """The startup-notification messages sent to the root window since x
-    began to listen, each put together from its pieces."""
+    """The startup-notification messages sent to the root window since x began to listen, each whole."""
     x.sync()
     begin, more = x.intern_atom("_NET_STARTUP_INFO_BEGIN"), x.intern_atom("_NET_STARTUP_INFO")
     texts = []
@@ -82,28 +84,26 @@ def startup_messages(x):
 
 
 def x_windows(pid):
-    """Each mapped window of a process that the window manager manages, by
-    title: its _NET_WM_STATE names."""
-    x = xdisplay.Display()
-    atom, found = x.intern_atom, {}
-    clients = x.screen(SCREEN).root.get_full_property(atom("_NET_CLIENT_LIST"), Xatom.WINDOW)
-    for window in (x.create_resource_object("window", w) for w in (clients.value if clients else [])):
-        owner = window.get_full_property(atom("_NET_WM_PID"), Xatom.CARDINAL)
-        if owner and owner.value[0] == pid and window.get_attributes().map_state == X.IsViewable:
-            title = window.get_full_property(atom("_NET_WM_NAME"), atom("UTF8_STRING")).value.decode()
-            states = window.get_full_property(atom("_NET_WM_STATE"), Xatom.ATOM)
-            found[title] = {x.get_atom_name(state) for state in (states.value if states else [])}
-    x.close()
+    """Each mapped window of a process that the window manager manages, by title: its _NET_WM_STATE names."""
+    atom, found = X11.intern_atom, {}
+    clients = X11.screen(SCREEN).root.get_full_property(atom("_NET_CLIENT_LIST"), Xatom.WINDOW)
+    for window in (X11.create_resource_object("window", w) for w in (clients.value if clients else [])):
+        try:
+            owner = window.get_full_property(atom("_NET_WM_PID"), Xatom.CARDINAL)
+            if owner and owner.value[0] == pid and window.get_attributes().map_state == X.IsViewable:
+                title = window.get_full_property(atom("_NET_WM_NAME"), atom("UTF8_STRING")).value.decode()
+                states = window.get_full_property(atom("_NET_WM_STATE"), Xatom.ATOM)
+                found[title] = {X11.get_atom_name(state) for state in (states.value if states else [])}
+        except Xlib.error.BadWindow:  # gone since the list was read
+            pass
     return found
 
 
 def active_title():
     """The title of the window that has the keyboard focus, as the window manager says."""
-    x = xdisplay.Display()
-    active = x.screen(SCREEN).root.get_full_property(x.intern_atom("_NET_ACTIVE_WINDOW"), Xatom.WINDOW)
-    name = active and active.value[0] and x.create_resource_object("window", active.value[0]).get_full_property(
-        x.intern_atom("_NET_WM_NAME"), x.intern_atom("UTF8_STRING"))
-    x.close()
+    active = X11.screen(SCREEN).root.get_full_property(X11.intern_atom("_NET_ACTIVE_WINDOW"), Xatom.WINDOW)
+    name = active and active.value[0] and X11.create_resource_object("window", active.value[0]).get_full_property(
+        X11.intern_atom("_NET_WM_NAME"), X11.intern_atom("UTF8_STRING"))
     return name.value.decode() if name else None
 
 
@@ -115,7 +115,6 @@ def focus_window():
     """A window of the test's own, mapped and given the focus, as another program would be."""
     x = xdisplay.Display()
     window = x.screen(SCREEN).root.create_window(300, 300, 200, 100, 0, x.screen(SCREEN).root_depth)
-    window.set_wm_name("e2e")
     window.change_property(x.intern_atom("_NET_WM_NAME"), x.intern_atom("UTF8_STRING"), 8, b"e2e")
     window.map()
     x.sync()
@@ -132,10 +131,8 @@ class Hizli(unittest.TestCase):
     def setUpClass(cls):
         os.environ["DISPLAY"] = f"{os.environ['DISPLAY'].split('.')[0]}.{SCREEN}"
         cls.wm = subprocess.Popen(["openbox"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        x = xdisplay.Display()
-        wait(lambda: x.screen(SCREEN).root.get_full_property(x.intern_atom("_NET_SUPPORTING_WM_CHECK"),
-                                                             Xatom.WINDOW), "openbox")
-        x.close()
+        wait(lambda: X11.screen(SCREEN).root.get_full_property(X11.intern_atom("_NET_SUPPORTING_WM_CHECK"),
+                                                               Xatom.WINDOW), "openbox")
 
     @classmethod
     def tearDownClass(cls):
