@@ -106,8 +106,13 @@ private slots:
         QFETCH(int, error);
         write("data.txt", "old");
         QDir().mkpath("cache/hizli"); // while the folder still takes one
+        struct stat st;
+        ::stat("data.txt", &st);
+        const QString copy =
+                QString::asprintf(".data.txt.hizli-yedek.%lu-%lu-3-0123456789abcdef.Ab12Cd", st.st_dev, st.st_ino);
         if (kind < 0) // what a save killed before left, here and in the cache, goes with the next save
-            write(".data.txt.hizli.Ab12Cd", "part"), write("cache/hizli/.data.txt.hizli.Ab12Cd", "part");
+            write(".data.txt.hizli.Ab12Cd", "part"), write("cache/hizli/.data.txt.hizli.Ab12Cd", "part"),
+                    write(copy, "old");
         if (setup.contains("cache under a file"))
             write("file", ""), qputenv("XDG_CACHE_HOME", path("file/cache").toUtf8());
         if (setup.startsWith("read-only folder")) {
