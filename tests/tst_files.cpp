@@ -140,8 +140,10 @@ private slots:
         QCOMPARE(QFileInfo(path("lists/data.txt")).isSymLink(), setup == "symbolic link");
         struct stat after;
         ::stat(real, &after);
-        QCOMPARE(std::tuple(after.st_mode, after.st_uid, after.st_gid),
-                 std::tuple(before.st_mode, before.st_uid, before.st_gid));
+        // A file of one link is replaced whole by a rename; a hard link, or one in a closed folder, is rewritten.
+        const bool rewritten = setup == "hard link" || setup.startsWith("read-only folder");
+        QCOMPARE(std::tuple(after.st_mode, after.st_uid, after.st_gid, after.st_ino == before.st_ino),
+                 std::tuple(before.st_mode, before.st_uid, before.st_gid, rewritten));
         char value[8] = {};
         QCOMPARE(::getxattr(real, "user.hizli", value, sizeof value), setup == "attributes" ? 4 : -1);
         QCOMPARE(QDir("lists").entryList(QDir::Files | QDir::Hidden | QDir::System).size(),
