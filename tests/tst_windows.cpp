@@ -408,7 +408,8 @@ private slots:
         for (const int selected : { 0, 3 }) { // a screen reader reads the selection where it is, or none
             box->setSelection(2, selected);
             boxView->textInterface()->selection(0, &start, &end);
-            QCOMPARE(QPoint(start, end), selected ? QPoint(2, 5) : QPoint(0, 0));
+            const QList<int> found { start, end, boxView->textInterface()->selectionCount() };
+            QCOMPARE(found, selected ? QList<int>({ 2, 5, 1 }) : QList<int>(3, 0));
         }
         boxView->textInterface()->removeSelection(0);
         QVERIFY(!box->hasSelectedText());
@@ -545,7 +546,8 @@ private slots:
         QCOMPARE(titles, QStringList { "Hakkında" });
         QAccessibleInterface *menu = QAccessible::queryAccessibleInterface(bar);
         QCOMPARE(menu->role(), QAccessible::MenuBar);
-        QCOMPARE(QPoint(menu->childCount(), menu->indexOfChild(nullptr)), QPoint(11, -1));
+        const QPoint corner = bar->mapToGlobal(bar->rect().bottomRight()); // no item there
+        QCOMPARE(QPoint(menu->childCount(), menu->indexOfChild(menu->childAt(corner.x(), corner.y()))), QPoint(11, -1));
         const QImage shot = bar->grab().toImage();
         for (int i = 0; i < 11; ++i) {
             QSet<QRgb> colours; // more than one: the caption is drawn on its item
@@ -557,8 +559,7 @@ private slots:
             QVERIFY(!item->state().invisible);
             QCOMPARE(item->text(QAccessible::Name), bar->items().at(i)->text());
             QCOMPARE(item->rect(), QRect(bar->mapToGlobal(bar->itemRect(i).topLeft()), bar->itemRect(i).size()));
-            QCOMPARE(QPoint(menu->indexOfChild(item), item->indexOfChild(menu)),
-                     QPoint(i, -1)); // an item has no children
+            QCOMPARE(QPoint(menu->indexOfChild(item), item->indexOfChild(menu)), QPoint(i, -1)); // no children
             QCOMPARE(menu->childAt(item->rect().center().x(), item->rect().center().y()), item);
         }
         // The items tile the bar from its top left corner to its bottom.
