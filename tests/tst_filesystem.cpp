@@ -22,8 +22,8 @@ private slots:
         QTest::addColumn<QByteArray>("table");
         QTest::addColumn<QStringList>("offered");
         const QByteArray root = "1 0 8:1 / / rw - ext4 /dev/sda1 rw\n";
-        row("escaped blank, digits, optional fields",
-            root + "2 1 8:2 / @/a\\040b\\134123 rw shared:1 master:2 - ext4 /dev/b rw\n",
+        row("an empty first line; escaped blank, digits, optional fields",
+            "\n" + root + "2 1 8:2 / @/a\\040b\\134123 rw shared:1 master:2 - ext4 /dev/b rw\n",
             QStringList { "/", "@/a b\\123" });
         row("no root line: one volume", QByteArray("2 1 8:2 / @ rw - ext4 /dev/b rw"), QStringList { "/", "@" });
         row("kernel and memory file systems",
