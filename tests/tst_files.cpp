@@ -91,7 +91,7 @@ private slots:
     void saveKeepsWhatTheFileIs_data()
     {
         QTest::addColumn<QString>("setup");
-        row("symbolic link to the list", "symbolic link");
+        row("symbolic link to the list by its whole path", "symbolic link");
         row("second hard link", "hard link");
         row("mode and extended attribute", "attributes");
         row("folder takes no new file", "read-only folder");
@@ -113,7 +113,7 @@ private slots:
         write("lists/real.txt", "old");
         QString list = "lists/real.txt";
         if (setup == "symbolic link")
-            QFile::link("real.txt", "lists/data.txt"), list = "lists/data.txt";
+            QFile::link(path("lists/real.txt"), "lists/data.txt"), list = "lists/data.txt";
         if (setup == "hard link")
             QCOMPARE(::link(path("lists/real.txt").toUtf8(), path("lists/data.txt").toUtf8()), 0);
         const QByteArray real = path("lists/real.txt").toUtf8();
