@@ -576,7 +576,7 @@ private slots:
     {
         QTest::addColumn<QString>("keys");
         QTest::addColumn<QString>("highlighted");
-        row("F10 enters", "F10", "Uçbirim");
+        row("F10 enters, Up onto the first item", "F10 Down Up", "Uçbirim");
         row("Alt with a key does not", "Alt+X", "");
         row("Left wraps", "F10 Left", "Omrak");
         row("End, Home", "F10 End Home End", "Omrak");
@@ -589,6 +589,7 @@ private slots:
         row("i is İ, not I", "F10 i i", "İnce");
         row("ı and I alike", "F10 ı I", "Index");
         row("Alt enters, F10 leaves", "Alt F10", "");
+        row("Return leaves the bar", "F10 End Return", "");
     }
     void menuBarKeys()
     {

@@ -277,7 +277,6 @@ class Hizli(unittest.TestCase):
         self.assertLess(time.monotonic() - begun, 2)
         self.focused("Hızlı", "push button", "Kapat")
         self.assertEqual(wait(lambda: startup_messages(listener), "the startup message"), [f'remove: ID="{startup}"'])
-        other.close()
         # Another folder, another list, and a launcher that hangs and cannot answer: a launcher of its own.
         elsewhere = os.path.join(self.folder, "iş")
         os.mkdir(elsewhere)
