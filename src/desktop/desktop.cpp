@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "desktop/desktop.h"
 
+#include "files/descriptor.h"
+
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -72,12 +74,8 @@ bool socketAnswers(const QByteArray &path)
     if (path.isEmpty() || std::size_t(path.size()) >= sizeof address.sun_path)
         return false;
     std::memcpy(address.sun_path, path.constData(), path.size());
-    const int socket = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (socket < 0)
-        return false;
-    const bool answers = ::connect(socket, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0;
-    ::close(socket);
-    return answers;
+    const Descriptor socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    return ::connect(socket.get(), reinterpret_cast<sockaddr *>(&address), sizeof address) == 0;
 }
 
 bool xServerAnswers()
@@ -140,12 +138,13 @@ QByteArray quoted(const QByteArray &value)
 
 int screenNumber()
 {
+    // Only called with a display Qt has connected to, which parses.
     char *host = nullptr;
-    int display;
-    int screen;
-    const bool parsed = xcb_parse_display(nullptr, &host, &display, &screen) != 0;
+    int display {};
+    int screen {};
+    xcb_parse_display(nullptr, &host, &display, &screen);
     std::free(host);
-    return parsed ? screen : 0;
+    return screen;
 }
 
 // The protocol's messages go to the root window in pieces of 20 bytes, the

@@ -4,4 +4,4 @@ find_package(PkgConfig REQUIRED)
 pkg_check_modules(XCB REQUIRED IMPORTED_TARGET xcb)
 hizli_library(desktop
     SOURCES datafolder.cpp desktop.cpp runninglauncher.cpp
-    USES hizlierrors Qt6::Widgets PkgConfig::XCB)
+    USES hizlierrors hizlifiles Qt6::Widgets PkgConfig::XCB)

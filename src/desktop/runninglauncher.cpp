@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "desktop/runninglauncher.h"
 
+#include "files/descriptor.h"
+
 #include <QCoreApplication>
 #include <QSocketNotifier>
 
@@ -70,19 +72,18 @@ bool waitFor(int fd, short events)
 
 // Held from a start that found no launcher until it listens itself, so that
 // a start at the same moment waits for it instead of becoming a second one.
-int heldLock = -1;
+Descriptor heldLock;
 
 void release()
 {
-    if (heldLock >= 0)
-        ::close(heldLock);
-    heldLock = -1;
+    heldLock.reset();
 }
 
 // The socket this process listens on, removed when it ends unless another
 // launcher has put its own in its place.
 struct Listening
 {
+    Descriptor server;
     QByteArray path;
     ino_t inode = 0;
     ~Listening()
@@ -100,24 +101,23 @@ bool RunningLauncher::handOver(const QByteArray &startupId)
     const Place here = place();
     if (here.socket.isEmpty())
         return false;
-    heldLock = ::open(here.lock.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-    for (int waited = 0; heldLock >= 0 && ::flock(heldLock, LOCK_EX | LOCK_NB) != 0; waited += 10) {
+    heldLock.reset(::open(here.lock.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
+    for (int waited = 0; heldLock.isOpen() && ::flock(heldLock.get(), LOCK_EX | LOCK_NB) != 0; waited += 10) {
         if (waited >= answerMilliseconds)
             release();
         else
             ::usleep(10000);
     }
-    const int peer = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const Descriptor peer(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
     const sockaddr_un address = addressOf(here.socket);
     bool answered = false;
-    if (peer >= 0 && ::connect(peer, reinterpret_cast<const sockaddr *>(&address), sizeof address) == 0) {
+    if (::connect(peer.get(), reinterpret_cast<const sockaddr *>(&address), sizeof address) == 0) {
         const QByteArray request = startupId.left(maxRequest - 1) + '\n';
         char reply[3] = {};
-        answered = ::write(peer, request.constData(), size_t(request.size())) == request.size() && waitFor(peer, POLLIN)
-                && ::read(peer, reply, 3) == 3 && std::memcmp(reply, "ok\n", 3) == 0;
+        answered = ::write(peer.get(), request.constData(), size_t(request.size())) == request.size()
+                && waitFor(peer.get(), POLLIN) && ::read(peer.get(), reply, 3) == 3
+                && std::memcmp(reply, "ok\n", 3) == 0;
     }
-    if (peer >= 0)
-        ::close(peer);
     if (answered)
         release();
     return answered;
@@ -126,40 +126,41 @@ bool RunningLauncher::handOver(const QByteArray &startupId)
 void RunningLauncher::listen(const std::function<void(const QByteArray &)> &comeBack)
 {
     const Place here = place();
-    const int server = here.socket.isEmpty() ? -1 : ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    const sockaddr_un address = addressOf(here.socket);
-    struct stat st;
-    // What stands there belongs to a launcher that is gone or did not answer.
-    if (server >= 0 && ::lstat(here.socket.constData(), &st) == 0 && S_ISSOCK(st.st_mode))
-        ::unlink(here.socket.constData());
-    if (server < 0 || ::bind(server, reinterpret_cast<const sockaddr *>(&address), sizeof address) != 0
-        || ::listen(server, SOMAXCONN) != 0 || ::lstat(here.socket.constData(), &st) != 0) {
-        if (server >= 0)
-            ::close(server);
+    if (here.socket.isEmpty()) {
         release();
         return;
     }
+    Descriptor server(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+    const sockaddr_un address = addressOf(here.socket);
+    struct stat st;
+    // What stands there belongs to a launcher that is gone or did not answer.
+    if (::lstat(here.socket.constData(), &st) == 0 && S_ISSOCK(st.st_mode))
+        ::unlink(here.socket.constData());
+    if (::bind(server.get(), reinterpret_cast<const sockaddr *>(&address), sizeof address) != 0
+        || ::listen(server.get(), SOMAXCONN) != 0 || ::lstat(here.socket.constData(), &st) != 0) {
+        release();
+        return;
+    }
+    listening.server = std::move(server);
     listening.path = here.socket;
     listening.inode = st.st_ino;
     release();
-    auto *notifier = new QSocketNotifier(server, QSocketNotifier::Read, QCoreApplication::instance());
-    QObject::connect(notifier, &QSocketNotifier::activated, notifier, [server, comeBack] {
-        const int peer = ::accept4(server, nullptr, nullptr, SOCK_CLOEXEC);
-        if (peer < 0)
-            return;
+    const int fd = listening.server.get();
+    auto *notifier = new QSocketNotifier(fd, QSocketNotifier::Read, QCoreApplication::instance());
+    QObject::connect(notifier, &QSocketNotifier::activated, notifier, [fd, comeBack] {
+        const Descriptor peer(::accept4(fd, nullptr, nullptr, SOCK_CLOEXEC));
         // The peer writes its request before it waits for the answer.
         QByteArray request;
         char buffer[256];
-        while (!request.contains('\n') && request.size() < maxRequest && waitFor(peer, POLLIN)) {
-            const ssize_t n = ::read(peer, buffer, sizeof buffer);
+        while (!request.contains('\n') && request.size() < maxRequest && waitFor(peer.get(), POLLIN)) {
+            const ssize_t n = ::read(peer.get(), buffer, sizeof buffer);
             if (n <= 0)
                 break;
             request.append(buffer, n);
         }
         const bool whole = request.contains('\n');
         if (whole)
-            (void)!::write(peer, "ok\n", 3);
-        ::close(peer);
+            (void)!::write(peer.get(), "ok\n", 3);
         if (whole)
             comeBack(request.left(request.indexOf('\n')));
     });

@@ -3,7 +3,9 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -22,16 +24,13 @@ int openFolder(int at, const char *name)
     return ::openat(at, name, O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
 }
 
+// Linux keeps a link's text shorter than PATH_MAX; an unreadable link reads
+// as empty, which leads nowhere.
 QByteArray readLink(int folder, const QByteArray &name)
 {
-    for (qsizetype size = 256;; size *= 4) {
-        QByteArray text(size, '\0');
-        const ssize_t n = ::readlinkat(folder, name.constData(), text.data(), size_t(size));
-        if (n < 0)
-            return {};
-        if (n < size)
-            return text.left(n);
-    }
+    QByteArray text(PATH_MAX, '\0');
+    text.resize(std::max<qsizetype>(::readlinkat(folder, name.constData(), text.data(), size_t(text.size())), 0));
+    return text;
 }
 
 QString joined(QString folder, const QByteArray &name)

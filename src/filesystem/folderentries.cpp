@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -95,7 +96,6 @@ QList<QByteArray> FolderEntries::folders() const
     }
     sortNamed(named);
     QList<QByteArray> names;
-    names.reserve(qsizetype(named.size()));
     for (Named &folder : named)
         names.append(std::move(folder.name));
     return names;
@@ -104,9 +104,9 @@ QList<QByteArray> FolderEntries::folders() const
 void FolderEntries::sortByName(QStringList &names)
 {
     std::vector<Named> named;
-    named.reserve(size_t(names.size()));
-    for (QString &name : names)
-        named.push_back({ name.toLower(), std::move(name), {} });
+    std::ranges::transform(names, std::back_inserter(named), [](QString &name) {
+        return Named { name.toLower(), std::move(name), {} };
+    });
     sortNamed(named);
     for (qsizetype i = 0; i < names.size(); ++i)
         names[i] = std::move(named[size_t(i)].shown);

@@ -4,8 +4,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QList>
 #include <QSet>
-#include <QVarLengthArray>
 
 #include <algorithm>
 
@@ -131,7 +131,7 @@ QHash<QString, QString> readLabels(const QString &folder)
 // point, options, optional fields, a lone "-", then type and source.
 std::optional<MountTable::Mount> MountTable::parseLine(QByteArrayView line)
 {
-    QVarLengthArray<QByteArrayView, 16> fields;
+    QList<QByteArrayView> fields;
     qsizetype start = 0;
     for (qsizetype i = 0; i <= line.size(); ++i) {
         if (i == line.size() || line[i] == ' ') {

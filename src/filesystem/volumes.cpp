@@ -23,8 +23,11 @@ std::shared_ptr<const MountTable> table()
 {
     static const int watch = ::open("/proc/self/mountinfo", O_RDONLY | O_CLOEXEC);
     static std::shared_ptr<const MountTable> held;
-    pollfd change { watch, POLLPRI, 0 };
-    if (!held || (watch >= 0 && ::poll(&change, 1, 0) > 0 && (change.revents & (POLLPRI | POLLERR))))
+    // revents stays clear where nothing changed, and for a watch that did
+    // not open.
+    pollfd change { watch, POLLPRI, {} };
+    ::poll(&change, 1, 0);
+    if (!held || (change.revents & (POLLPRI | POLLERR)))
         held = std::make_shared<const MountTable>(MountTable::read());
     return held;
 }

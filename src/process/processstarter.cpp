@@ -9,8 +9,10 @@
 #include <QProcess>
 #include <QStandardPaths>
 
+#include <algorithm>
 #include <climits>
 #include <csignal>
+#include <iterator>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -36,6 +38,16 @@ QStringList words(const QString &text)
             result << std::exchange(word, QString());
     }
     return result;
+}
+
+// The form exec takes: a pointer to each word, then a null.
+template <typename Words>
+std::vector<char *> nullEnded(Words &words)
+{
+    std::vector<char *> pointers;
+    std::ranges::transform(words, std::back_inserter(pointers), [](QByteArray &word) { return word.data(); });
+    pointers.push_back(nullptr);
+    return pointers;
 }
 
 // A candidate no file system could hold is not looked up at all, which
@@ -126,15 +138,9 @@ ProcessStarter::Command ProcessStarter::resolve(const QString &commandLine)
             command.missing = QFile::decodeName(intoFolder);
             return command;
         }
+        // The run decodes to as many characters as it was encoded from.
         command.program = program;
-        if (line.size() < PATH_MAX && n == ends.size() - 1)
-            return command;
-        qsizetype after = 1;
-        for (qsizetype blanks = -1; blanks < n; ++after) {
-            if (isBlank(line.at(after)))
-                ++blanks;
-        }
-        command.arguments = words(line.mid(after));
+        command.arguments = words(line.mid(QFile::decodeName(run).size()));
         return command;
     }
     return command;
@@ -162,16 +168,8 @@ bool ProcessStarter::spawn(const Command &command, std::vector<QByteArray> envir
     QList<QByteArray> words { QFile::encodeName(command.program) };
     for (const QString &argument : command.arguments)
         words.append(argument.toLocal8Bit());
-    std::vector<char *> argv;
-    argv.reserve(size_t(words.size()) + 1);
-    for (QByteArray &word : words)
-        argv.push_back(word.data());
-    argv.push_back(nullptr);
-    std::vector<char *> envp;
-    envp.reserve(environment.size() + 1);
-    for (QByteArray &entry : environment)
-        envp.push_back(entry.data());
-    envp.push_back(nullptr);
+    std::vector<char *> argv = nullEnded(words);
+    std::vector<char *> envp = nullEnded(environment);
 
     posix_spawnattr_t attributes;
     posix_spawnattr_init(&attributes);

@@ -136,9 +136,9 @@ int WrapMenuBar::itemAt(const QPoint &position) const
 
 void WrapMenuBar::activate(int index)
 {
-    const QList<QAction *> all = actions();
-    if (index >= 0 && index < all.size() && all.at(index)->isEnabled())
-        all.at(index)->trigger();
+    // A disabled action ignores the trigger itself.
+    if (QAction *action = actions().value(index))
+        action->trigger();
 }
 
 QString WrapMenuBar::shownText(int index) const
