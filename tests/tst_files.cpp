@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Numbered files, read and written only as regular files; a save that keeps
-// what the file is.
+// Numbered files, read and written only as regular files; a save that keeps what the file is.
 #include "fixture.h"
 #include "row.h"
 

@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Running handlers, the end of the program, window lifetime and every sentence
-// the user reads.
+// Running handlers, the end of the program, window lifetime and every sentence the user reads.
 #include "fixture.h"
 #include "row.h"
 

@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The list and the hand-off file: reading, saving whole or not at all, what a
-// crash left, and whose choice a hand-off carries.
+// The list and the hand-off file: reading, saving whole or not at all, what a crash left, whose choice is handed off.
 #include "fixture.h"
 #include "row.h"
 
@@ -215,6 +214,10 @@ private slots:
         row("never begun", old, QByteArray("\"new\"\r\n"), "folder", old, false);
         row("a running save's copy", QByteArray("\"n"), QByteArray("\"new\""), "held", QByteArray("\"n"), false);
         row("another file's copy", QByteArray("\"n"), QByteArray("\"new\""), "other", QByteArray("\"n"), false);
+        // Device numbers change from one boot to the next; only a copy beside the list may have moved with it.
+        row("beside the list, after a reboot", QByteArray("\"torn"), QByteArray("\"n\""), "rebooted", old, true);
+        row("cache, other device", QByteArray("\"n"), QByteArray("\"new\""), "moved", QByteArray("\"n"), false);
+        row("device no number", QByteArray("\"n"), QByteArray("\"new\""), "no number", QByteArray("\"n"), false);
         // Root writes nothing through another user's link, not even the old list back.
         row("root, another user's link", QByteArray("\"n"), QByteArray("\"new\""), "foreign", QByteArray("\"n"), false);
     }
@@ -235,9 +238,10 @@ private slots:
         QDir().mkpath("cache/hizli");
         struct stat st;
         ::stat("data.txt", &st);
-        const QString copy = QString(where == "cache" ? "cache/hizli/" : "") + ".data.txt.hizli-yedek."
-                + QString::number(st.st_dev) + '-' + QString::number(st.st_ino + (where == "other")) + '-'
-                + QString::number(fresh.size()) + '-'
+        const QString device = where == "no number" ? "x" : QString::number(st.st_dev + where.endsWith("ed"));
+        const QString folder = where == "cache" || where == "moved" ? "cache/hizli/" : "";
+        const QString copy = folder + ".data.txt.hizli-yedek." + device + '-'
+                + QString::number(st.st_ino + (where == "other")) + '-' + QString::number(fresh.size()) + '-'
                 + QCryptographicHash::hash(fresh, QCryptographicHash::Sha256).left(8).toHex() + ".Ab12Cd";
         write(copy, "\"old one\",\"o1\"\r\n\"old two\",\"o2\"\r\n");
         for (const char *temporary :
@@ -252,7 +256,7 @@ private slots:
         QCOMPARE(notice.has_value(), restored);
         QVERIFY(!restored
                 || (notice->kind() == Kind::SaveInterrupted && notice->previousKept() && notice->backup().isEmpty()));
-        QCOMPARE(QFile::exists(copy), where == "held" || where == "other" || where == "foreign");
+        QCOMPARE(QFile::exists(copy), !restored && where != "folder" && where != "cache");
         if (where == "foreign")
             return;
         QStringList left = QDir().entryList(QDir::Files | QDir::Hidden)

@@ -399,7 +399,6 @@ private slots:
             QVERIFY(iface->relations(QAccessible::Label).isEmpty());
         }
         QCOMPARE(drives->toolTip(), drives->currentText());
-        QCOMPARE(launcher.objectName() + settings.objectName() + picker.objectName(), QString("Form1Form2Form3"));
         QCOMPARE(picker.accessibleDescription(), QString("9. satır için program seçin"));
         auto *box = control<QLineEdit>(settings, "Text5");
         QAccessibleInterface *boxView = QAccessible::queryAccessibleInterface(box);
