@@ -8,6 +8,7 @@
 #include <climits>
 #include <fcntl.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -96,11 +97,11 @@ FileLocation FileLocation::resolve(const QString &name, bool followLinks)
             location.m_leaf = part.name;
             return location;
         }
-        const int next = openFolder(location.m_folder.get(), part.name.constData());
-        if (next < 0)
+        Descriptor next(openFolder(location.m_folder.get(), part.name.constData()));
+        if (!next.isOpen())
             location.m_error = errno;
         else
-            location.m_folder.reset(next);
+            location.m_folder = std::move(next);
     }
     if (!location.m_error)
         location.m_error = EISDIR;

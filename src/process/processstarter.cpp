@@ -184,7 +184,7 @@ bool ProcessStarter::spawn(const Command &command, std::vector<QByteArray> envir
     posix_spawn_file_actions_init(&actions);
     if (!startFolder().isEmpty())
         posix_spawn_file_actions_addchdir_np(&actions, startFolder().constData());
-    pid_t pid = 0;
+    pid_t pid {};
     const int result = posix_spawn(&pid, argv.front(), &actions, &attributes, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attributes);
