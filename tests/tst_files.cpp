@@ -44,6 +44,7 @@ private slots:
         row("append, read-only folder", "read-only", Mode::Append, Kind::FileNotWritten, EACCES);
         // Found only as the list is closed: no temporary name fits beside the link's target.
         row("output, link to a name too long", "long target", Mode::Output, Kind::FileNotWritten, ENAMETOOLONG);
+        row("output, link into a missing folder", "gone/f.txt", Mode::Output, Kind::FileNotWritten, ENOENT);
     }
     void openFails()
     {
@@ -57,8 +58,8 @@ private slots:
             QCOMPARE(mkfifo("f.txt", 0600), 0);
         if (setup == "link")
             write("target.txt", "kept"), QFile::link("target.txt", "f.txt");
-        if (setup == "long target" || setup == "loop")
-            QFile::link(setup == "loop" ? "f.txt" : QString(250, 't'), "f.txt");
+        if (setup == "long target" || setup == "loop" || setup.contains('/'))
+            QFile::link(setup == "loop" ? "f.txt" : setup.contains('/') ? setup : QString(250, 't'), "f.txt");
         if (setup == "unreadable" || setup == "read-only") {
             SKIP_IF_PRIVILEGED();
             write("f.txt", "old");

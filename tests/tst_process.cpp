@@ -40,6 +40,7 @@ private slots:
         row("a removed program's prefix", "@/a c/run x", "", QStringList {}, "@/a c/run");
         row("a folder in a program's place", "@/a c", "", QStringList {}, "@/a c");
         row("PATH_MAX characters, the last word an argument", "@/a b %", "@/a b", QStringList { "%" }, "");
+        row("a name of NAME_MAX (255) bytes", "@/" + QString(255, u'n'), "@/" + QString(255, u'n'), QStringList {}, "");
     }
     void resolves()
     {
@@ -51,6 +52,7 @@ private slots:
         QDir().mkdir("a c");
         writeProgram("a");
         writeProgram("a b");
+        writeProgram(QString(NAME_MAX, u'n'));
         writeProgram("my tools/run me");
         write("doc.txt", "text");
         line.replace("@", QDir::currentPath());

@@ -47,9 +47,8 @@ private slots:
         QCOMPARE(endStatus, 0);
     }
 
-    // Each message names what failed, where and why, and what to do; "@" is
-    // the folder the error was raised in. Whole texts where the parts are
-    // put together, the part that differs elsewhere.
+    // Each message names what failed, where and why, and what to do; "@" is the folder the error was raised in. Whole
+    // texts where the parts are put together, the part that differs elsewhere.
     void messages_data()
     {
         QTest::addColumn<RuntimeError>("error");

@@ -10,9 +10,8 @@
 #include <QTest>
 
 namespace {
-// Windows-1254 as published: 0x80 to 0x9F in full (the seven undefined bytes
-// stand for the C1 control of the same value), then the six Turkish letters
-// that differ from Latin-1; every other byte is its Latin-1 character.
+// Windows-1254 as published: 0x80 to 0x9F in full (the seven undefined bytes stand for the C1 control of the same
+// value), then the six Turkish letters that differ from Latin-1; every other byte is its Latin-1 character.
 constexpr char16_t c1Row[32] = { 0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
                                  0x2039, 0x0152, 0x008D, 0x008E, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
                                  0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x009E, 0x0178 };

@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// What the picker's lists show: the files of one folder for a pattern, the
-// folders around the open one.
+// What the picker's lists show: the files of one folder for a pattern, the folders around the open one.
 #include "filesystem/volumes.h"
 #include "widgets/dirlistbox.h"
 #include "widgets/drivelistbox.h"
@@ -54,9 +53,8 @@ private slots:
         QCOMPARE(files.count(), shown.size());
     }
 
-    // After another folder, the chain from the volume's root down to the open
-    // folder, then its subfolders, each named for a screen reader with where
-    // it stands; rows below the test folder as "depth name, kind".
+    // After another folder, the chain from the volume's root down to the open folder, then its subfolders, each named
+    // for a screen reader with where it stands; rows below the test folder as "depth name, kind".
     void folders_data()
     {
         QTest::addColumn<QString>("open");

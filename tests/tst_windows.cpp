@@ -203,10 +203,9 @@ private slots:
         QCOMPARE(endStatus, 0);
     }
 
-    // Nothing is lost: a box the list cannot hold or a list that cannot be
-    // written keeps every edit; a list another program changed since it was
-    // read is overwritten only when the user says so, and a name that leads
-    // to another file now is kept by Enter and Escape alike.
+    // Nothing is lost: a box the list cannot hold or a list that cannot be written keeps every edit; a list another
+    // program changed since it was read is overwritten only when the user says so, and a name that leads to another
+    // file now is kept by Enter and Escape alike.
     void settingsSave_data()
     {
         QTest::addColumn<int>("box");
@@ -399,6 +398,7 @@ private slots:
             QVERIFY(iface->relations(QAccessible::Label).isEmpty());
         }
         QCOMPARE(drives->toolTip(), drives->currentText());
+        QCOMPARE(launcher.objectName() + settings.objectName() + picker.objectName(), QString("Form1Form2Form3"));
         QCOMPARE(picker.accessibleDescription(), QString("9. satır için program seçin"));
         auto *box = control<QLineEdit>(settings, "Text5");
         QAccessibleInterface *boxView = QAccessible::queryAccessibleInterface(box);

@@ -6,6 +6,7 @@ import os
 import re
 import shutil
 import signal
+import socket
 import subprocess
 import sys
 import tempfile
@@ -22,8 +23,7 @@ import Xlib.error  # noqa: E402
 from Xlib import X, Xatom, display as xdisplay  # noqa: E402
 
 HIZLI = sys.argv.pop(1)
-# The program runs on the server's second screen, whose root window its
-# startup messages must reach.
+# The program runs on the server's second screen, whose root window its startup messages must reach.
 SCREEN = 1
 # The test's own connection, for questions to the server and the window manager.
 X11 = xdisplay.Display()
@@ -160,8 +160,7 @@ class Hizli(unittest.TestCase):
         if records:
             with open(os.path.join(self.folder, "data.txt"), "wb") as data:
                 data.write(list_bytes(records))
-        # The registry must be up before the program looks for it, or the
-        # program never shows on the bus.
+        # The registry must be up before the program looks for it, or the program never shows on the bus.
         desktop = pyatspi.Registry.getDesktop(0)
         desktop.set_cache_mask(Atspi.Cache.NONE)
         self.process = subprocess.Popen([*args] or [HIZLI], cwd=self.folder, env={**self.env, **env})
@@ -269,6 +268,11 @@ class Hizli(unittest.TestCase):
         listener = xdisplay.Display()
         listener.screen(SCREEN).root.change_attributes(event_mask=X.PropertyChangeMask)
         listener.sync()
+        # A peer that hangs up before its request is whole holds nothing up.
+        name = "/hizli-%d-%d.sock" % (os.stat(self.folder).st_dev, os.stat(self.folder).st_ino)
+        with socket.socket(socket.AF_UNIX) as peer:
+            peer.connect(*[line.split()[-1] for line in open("/proc/net/unix") if line.rstrip().endswith(name)])
+            peer.send(b"half")
         startup = f"e2e-second_TIME{x_server_time()}"
         begun = time.monotonic()
         done = subprocess.run([HIZLI], cwd=self.folder, env={**self.env, "DESKTOP_STARTUP_ID": startup}, timeout=10)

@@ -12,9 +12,8 @@
 
 #include <unistd.h>
 
-// Every case runs in a fresh temporary working folder, where the program
-// keeps its lists, with the message box and the end of the process
-// replaced by records of what they were asked to do.
+// Every case runs in a fresh temporary working folder, where the program keeps its lists, with the message box and the
+// end of the process replaced by records of what they were asked to do.
 class Fixture : public QObject
 {
     Q_OBJECT
@@ -36,8 +35,7 @@ protected:
     // What the last program started by writeProgram's scripts was given:
     // its name and arguments joined by "|"; waits for it to run.
     QString started() const;
-    // Records in the stored form (Windows-1254): the fields given, then "cK","pK" up to
-    // record number records.
+    // Records in the stored form (Windows-1254): the fields given, then "cK","pK" up to record number records.
     static QByteArray list(QStringList fields = {}, int records = 9);
     static bool privileged() { return geteuid() == 0; }
 

@@ -4,9 +4,8 @@
 #include <sched.h>
 #include <sys/mount.h>
 
-// Whether this test mounts in a namespace of its own, which no other process
-// sees. Entered at the first call, which must come before the first look at
-// the mount table: the table stays open on the namespace it was opened in.
+// Whether this test mounts in a namespace of its own, which no other process sees. Entered at the first call, which
+// must come before the first look at the mount table: the table stays open on the namespace it was opened in.
 inline bool ownMounts()
 {
     static const bool own =
