@@ -69,13 +69,15 @@ def x_server_time():
 
 
 def startup_messages(x):
-    """The startup-notification messages sent to the root window since x began to listen, each whole."""
+    """What was sent to the root window since x began to listen: startup messages, whole, and "active: SOURCE TIME"."""
     x.sync()
-    begin, more = x.intern_atom("_NET_STARTUP_INFO_BEGIN"), x.intern_atom("_NET_STARTUP_INFO")
+    begin, more, active = map(x.intern_atom, ("_NET_STARTUP_INFO_BEGIN", "_NET_STARTUP_INFO", "_NET_ACTIVE_WINDOW"))
     texts = []
     while x.pending_events():
         event = x.next_event()
-        if event.type == X.ClientMessage and event.client_type in (begin, more):
+        if event.type == X.ClientMessage and event.client_type == active:
+            texts.append(b"active: %d %d" % tuple(event.data[1][:2]))
+        elif event.type == X.ClientMessage and event.client_type in (begin, more):
             if event.client_type == begin:
                 texts.append(b"")
             texts[-1] += bytes(event.data[1])
@@ -266,12 +268,11 @@ class Hizli(unittest.TestCase):
         self.focused("Hızlı")
         other = focus_window()
         listener = xdisplay.Display()
-        listener.screen(SCREEN).root.change_attributes(event_mask=X.PropertyChangeMask)
+        listener.screen(SCREEN).root.change_attributes(event_mask=X.PropertyChangeMask | X.SubstructureNotifyMask)
         listener.sync()
         # A peer that hangs up before its request is whole holds nothing up.
-        name = "/hizli-%d-%d.sock" % (os.stat(self.folder).st_dev, os.stat(self.folder).st_ino)
         with socket.socket(socket.AF_UNIX) as peer:
-            peer.connect(*[line.split()[-1] for line in open("/proc/net/unix") if line.rstrip().endswith(name)])
+            peer.connect(f"{self.folder}/hizli-{os.stat(self.folder).st_dev}-{os.stat(self.folder).st_ino}.sock")
             peer.send(b"half")
         startup = f"e2e-second_TIME{x_server_time()}"
         begun = time.monotonic()
@@ -279,7 +280,8 @@ class Hizli(unittest.TestCase):
         self.assertEqual(done.returncode, 0)
         self.assertLess(time.monotonic() - begun, 2)
         self.focused("Hızlı", "push button", "Kapat")
-        self.assertEqual(wait(lambda: startup_messages(listener), "the startup message"), [f'remove: ID="{startup}"'])
+        self.assertEqual(wait(lambda: startup_messages(listener), "the startup message"),
+                         [f"active: 1 {startup.split('_TIME')[1]}", f'remove: ID="{startup}"'])
         # Another folder, another list, and a launcher that hangs and cannot answer: a launcher of its own.
         elsewhere = os.path.join(self.folder, "iş")
         os.mkdir(elsewhere)
@@ -300,8 +302,7 @@ class Hizli(unittest.TestCase):
         shutil.copy(HIZLI, prefix / "bin/hizli")
         example = list_bytes([(f"Ö{k}", f"{self.program} {k}") for k in range(1, 10)])
         (prefix / "share/hizli/data.txt").write_bytes(example)
-        home = Path(self.folder, "ev")
-        home.mkdir()
+        (home := Path(self.folder, "ev")).mkdir()
         # A relative XDG_DATA_HOME counts as unset.
         self.start(None, str(prefix / "bin/hizli"), "--desktop", HOME=str(home), XDG_DATA_HOME="veri")
         press(self.one("menu item", "Ayarlar"))
