@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The list reader on arbitrary bytes, under AddressSanitizer and
-// UndefinedBehaviorSanitizer: a hand-edited or damaged list must never make
-// it read out of bounds, loop for ever or lose its place. Every field it
-// returns must also survive the code page both ways.
+// The list reader on arbitrary bytes, under AddressSanitizer and UndefinedBehaviorSanitizer: a hand-edited or damaged
+// list must never make it read out of bounds, loop for ever or lose its place. Every field it returns must also
+// survive the code page both ways.
 #include "text/fieldreader.h"
 #include "text/windows1254.h"
 

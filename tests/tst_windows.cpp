@@ -581,7 +581,8 @@ private slots:
         row("End, Home", "F10 End Home End", "Omrak");
         row("Home", "F10 End Home", "Uçbirim");
         row("a press outside the bar leaves", "F10 click", "");
-        row("the mouse takes the highlight along", "F10 hover", "Omrak");
+        row("the mouse takes the highlight along", "F10 hover10", "Omrak");
+        row("and back onto the first item", "F10 hover9 hover0", "Uçbirim");
         row("Down, nearest in x", "F10 Right Right Down", "c5");
         row("Down, straight below", "F10 c c Down", "c9");
         row("Up wraps", "F10 Up Up", "c9");
@@ -603,8 +604,8 @@ private slots:
             // A click on the window itself, which takes no focus: only the bar's watch on presses sees it.
             if (name == "click")
                 QTest::mouseClick(&Form1::instance(), Qt::LeftButton, {}, QPoint(0, Form1::instance().height() - 1));
-            else if (name == "hover")
-                QTest::mouseMove(bar, bar->itemRect(10).center());
+            else if (name.startsWith("hover"))
+                QTest::mouseMove(bar, bar->itemRect(name.mid(5).toInt()).center());
             else
                 QTest::sendKeyEvent(QTest::Click, QApplication::focusWidget(), key.key(),
                                     name.size() == 1 ? name : QString(), key.keyboardModifiers());
@@ -612,6 +613,10 @@ private slots:
         QAccessibleInterface *focus =
                 QAccessible::queryAccessibleInterface(control(Form1::instance(), "menu"))->focusChild();
         QCOMPARE(focus ? focus->text(QAccessible::Name) : QString(), highlighted);
+        const QImage shot = bar->grab().toImage(); // the highlighted item is lit, unlike the end of the last row
+        const int lit = focus ? focus->parent()->indexOfChild(focus) : 10;
+        const QPoint empty(bar->width() - 2, bar->itemRect(10).top() + 1);
+        QCOMPARE(shot.pixel(bar->itemRect(lit).topLeft() + QPoint(1, 1)) != shot.pixel(empty), !!focus);
         QVERIFY(focus ? focus->state().focused : QApplication::focusWidget() == control(Form1::instance(), "Command1"));
     }
 };

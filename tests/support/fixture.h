@@ -32,8 +32,7 @@ protected:
     QByteArray read(const QString &name) const;
     // A program that records how it was started in "started.txt".
     QString writeProgram(const QString &name) const;
-    // What the last program started by writeProgram's scripts was given:
-    // its name and arguments joined by "|"; waits for it to run.
+    // What the last program of writeProgram's was given, its name and arguments joined by "|"; waits for it to run.
     QString started() const;
     // Records in the stored form (Windows-1254): the fields given, then "cK","pK" up to record number records.
     static QByteArray list(QStringList fields = {}, int records = 9);

@@ -3,8 +3,7 @@
 
 #include <QTest>
 
-// One row of a data table, its columns in order, as one call: a row reads
-// as one line where a chain of << would be broken between strings.
+// One row of a data table as one call: a row reads as one line where a chain of << would break between strings.
 template <typename... Columns>
 void row(const char *name, const Columns &...columns)
 {
