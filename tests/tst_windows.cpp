@@ -416,7 +416,7 @@ private slots:
         QVERIFY(boxView->state().editable && !boxView->state().readOnly);
         boxView->editableTextInterface()->replaceText(1, 3, "X"); // through the box's own editing
         QCOMPARE(box->text(), QString("aXdef"));
-        // Enter presses the focused button; no default button takes it from a text box.
+        // Enter and Space press the focused button; no default button takes Enter from a text box.
         QStringList pressed;
         for (QPushButton *button : launcher.findChildren<QPushButton *>() + settings.findChildren<QPushButton *>()
                      + picker.findChildren<QPushButton *>())
@@ -424,7 +424,7 @@ private slots:
         for (const auto &[widget, key] : { std::pair { control(settings, "Text1"), Qt::Key_Return },
                                            { control(settings, "Command3"), Qt::Key_Enter },
                                            { control(picker, "Command2"), Qt::Key_Return },
-                                           { control(launcher, "Command1"), Qt::Key_Return } })
+                                           { control(launcher, "Command1"), Qt::Key_Space } })
             QTest::keyClick(widget, key);
         QCOMPARE(pressed, QStringList({ "Command3", "Command2", "Command1" }));
     }
