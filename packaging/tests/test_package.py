@@ -15,11 +15,9 @@ FILES = EXECUTABLES | {"usr/share/" + name for name in [
 # Linked libraries, and the plugins Qt loads at run time that no linker sees.
 DEPENDS = {"libc6", "libstdc++6", "libqt6core6", "libqt6gui6", "libqt6widgets6",
            "qt6-qpa-plugins", "qt6-wayland"}
-VALIDATORS = [
-    ["desktop-file-validate", "usr/share/applications/hizli.desktop"],
-    ["appstreamcli", "validate", "--no-net", "--pedantic", "--format", "yaml",
-     "usr/share/metainfo/io.github.hizli.hizli.metainfo.xml"],
-]
+VALIDATORS = [["desktop-file-validate", "usr/share/applications/hizli.desktop"],
+              ["appstreamcli", "validate", "--no-net", "--pedantic", "--format", "yaml",
+               "usr/share/metainfo/io.github.hizli.hizli.metainfo.xml"]]
 
 
 def run(*args):

@@ -274,7 +274,7 @@ class Hizli(unittest.TestCase):
         with socket.socket(socket.AF_UNIX) as peer:
             peer.connect(f"{self.folder}/hizli-{os.stat(self.folder).st_dev}-{os.stat(self.folder).st_ino}.sock")
             peer.send(b"half")
-        startup = f"e2e-second_TIME{x_server_time()}"
+        startup, windows = f"e2e-second_TIME{x_server_time()}", len(X11.screen(SCREEN).root.query_tree().children)
         begun = time.monotonic()
         done = subprocess.run([HIZLI], cwd=self.folder, env={**self.env, "DESKTOP_STARTUP_ID": startup}, timeout=10)
         self.assertEqual(done.returncode, 0)
@@ -282,6 +282,7 @@ class Hizli(unittest.TestCase):
         self.focused("Hızlı", "push button", "Kapat")
         self.assertEqual(wait(lambda: startup_messages(listener), "the startup message"),
                          [f"active: 1 {startup.split('_TIME')[1]}", f'remove: ID="{startup}"'])
+        self.assertEqual(len(X11.screen(SCREEN).root.query_tree().children), windows)  # the messages' window is gone
         # Another folder, another list, and a launcher that hangs and cannot answer: a launcher of its own.
         elsewhere = os.path.join(self.folder, "iş")
         os.mkdir(elsewhere)
