@@ -224,7 +224,7 @@ private slots:
         row("another file's copy", QByteArray("\"n"), QByteArray("\"new\""), "other", QByteArray("\"n"), false);
         // Device numbers change from one boot to the next; only a copy beside the list may have moved with it.
         row("beside the list, after a reboot", QByteArray("\"torn"), QByteArray("\"n\""), "rebooted", old, true);
-        row("cache, other device", QByteArray("\"n"), QByteArray("\"new\""), "moved", QByteArray("\"n"), false);
+        row("cache, rebooted", QByteArray("\"n"), QByteArray("\"new\""), "cache, rebooted", QByteArray("\"n"), false);
         row("device no number", QByteArray("\"n"), QByteArray("\"new\""), "no number", QByteArray("\"n"), false);
         // Root writes nothing through another user's link, not even the old list back.
         row("root, another user's link", QByteArray("\"n"), QByteArray("\"new\""), "foreign", QByteArray("\"n"), false);
@@ -245,8 +245,8 @@ private slots:
         QDir().mkpath("cache/hizli");
         struct stat st;
         ::stat("data.txt", &st);
-        const QString device = where == "no number" ? "x" : QString::number(st.st_dev + where.endsWith("ed"));
-        const QString folder = where == "cache" || where == "moved" ? "cache/hizli/" : "";
+        const QString device = where == "no number" ? "x" : QString::number(st.st_dev + where.endsWith("rebooted"));
+        const QString folder = where.startsWith("cache") ? "cache/hizli/" : "";
         const QString copy = folder + ".data.txt.hizli-yedek." + device + '-'
                 + QString::number(st.st_ino + (where == "other")) + '-' + QString::number(fresh.size()) + '-'
                 + QCryptographicHash::hash(fresh, QCryptographicHash::Sha256).left(8).toHex() + ".Ab12Cd";
