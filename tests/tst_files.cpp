@@ -12,7 +12,9 @@
 
 #include <cerrno>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/xattr.h>
+#include <thread>
 #include <unistd.h>
 
 using Kind = RuntimeError::Kind;
@@ -45,6 +47,8 @@ private slots:
         // Found only as the list is closed: no temporary name fits beside the link's target.
         row("output, link to a name too long", "long target", Mode::Output, Kind::FileNotWritten, ENAMETOOLONG);
         row("output, link into a missing folder", "gone/f.txt", Mode::Output, Kind::FileNotWritten, ENOENT);
+        // Only its owner may replace a file in a folder with the sticky bit.
+        row("output, root's file in a shared folder", "sticky", Mode::Output, Kind::FileOfAnother, 0);
     }
     void openFails()
     {
@@ -67,10 +71,23 @@ private slots:
             if (setup == "read-only")
                 QFile::setPermissions(path("."), QFile::ReadOwner | QFile::ExeOwner);
         }
-        const std::optional<RuntimeError> e = raised([&] {
-            FileTable::open(3, "f.txt", mode, setup == "link" ? FileTable::Links::Refuse : FileTable::Links::Follow);
-            FileTable::close(3);
-        });
+        if (setup == "sticky") {
+            if (!privileged())
+                QSKIP("only root can leave a file for another user to meet");
+            write("f.txt", "kept");
+            QCOMPARE(::chmod(".", 01777), 0);
+        }
+        std::optional<RuntimeError> e;
+        // The thread alone, not the whole test, becomes another user.
+        std::thread([&] {
+            if (setup == "sticky")
+                ::syscall(SYS_setresuid, -1, 65534, -1);
+            e = raised([&] {
+                const bool refuse = setup == "link" || setup == "sticky";
+                FileTable::open(3, "f.txt", mode, refuse ? FileTable::Links::Refuse : FileTable::Links::Follow);
+                FileTable::close(3);
+            });
+        }).join();
         QVERIFY(e);
         QCOMPARE(e->kind(), kind);
         QCOMPARE(e->number(), int(setup == "pipe" ? RuntimeError::Pipe : setup == "link" ? RuntimeError::Link : 0));
@@ -83,6 +100,8 @@ private slots:
             QCOMPARE(read("f.txt"), QByteArray("old"));
         if (setup == "link")
             QCOMPARE(read("target.txt"), QByteArray("kept"));
+        if (setup == "sticky")
+            QCOMPARE(read("f.txt"), QByteArray("kept"));
         QCOMPARE(QDir().entryList({ ".*" }, QDir::Files | QDir::Hidden | QDir::System),
                  QStringList()); // no temporary left
     }

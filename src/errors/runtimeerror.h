@@ -31,15 +31,19 @@ public:
         FolderNotRead, // subject: folder; error: ENOENT or EACCES
         FolderNotMade, // subject: the list's folder; error: errno
         ProgramMissing, // subject: the program a command line names
-        FileBusy, // subject: file name
+        FileBusy, // subject: file name; number: a Holder
         LinkNotFollowed, // subject: file name; number: the link's owner; place: the link
         CacheNotMade, // subject: file name; place: the cache folder; error: errno
         SaveInterrupted, // subject: file name; previousKept: restored; backup; error: errno
         HandOffNotOurs, // subject: file name; number: the row asked, 0 for none
+        FileOfAnother, // subject: file name; number: its owner, who alone may replace it
     };
 
     // What stands where a regular file was expected.
     enum SpecialFile { Link = 1, Pipe, Device, Socket };
+    // Who stood in a save's way: another program that changed the file at
+    // that moment, or another launcher of the user's that was saving it.
+    enum Holder { ChangedMeanwhile = 0, HeldByLauncher };
 
     RuntimeError(Kind kind, QString subject, int number = 0);
 

@@ -2,36 +2,17 @@
 #include "files/filereplacer.h"
 
 #include "files/leftovers.h"
+#include "files/runtimefolder.h"
 
+#include <QCryptographicHash>
 #include <QFile>
 
 #include <cerrno>
-#include <ctime>
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
 namespace {
-
-// Waits at most ms for an exclusive flock. Where the file system offers no
-// such lock (or the folder could only be opened to search it), the save
-// goes on without one.
-bool lockWithin(int fd, int ms)
-{
-    timespec start;
-    ::clock_gettime(CLOCK_MONOTONIC, &start);
-    for (;;) {
-        if (::flock(fd, LOCK_EX | LOCK_NB) == 0 || (errno != EWOULDBLOCK && errno != EINTR))
-            return true;
-        timespec now;
-        ::clock_gettime(CLOCK_MONOTONIC, &now);
-        if ((now.tv_sec - start.tv_sec) * 1000L + (now.tv_nsec - start.tv_nsec) / 1000000 >= ms)
-            return false;
-        const timespec pause = { 0, 5'000'000 };
-        ::nanosleep(&pause, nullptr);
-    }
-}
 
 bool sameInode(const struct stat &a, const struct stat &b)
 {
@@ -88,6 +69,23 @@ Descriptor openSame(int folder, const QByteArray &leaf, const struct stat &found
     return file;
 }
 
+// The user's turn at a list, named after the list's folder and name: only
+// the user's own saves take turns by it, so no other user can stop them.
+QByteArray turnName(const FileLocation &location)
+{
+    struct stat folder = {};
+    ::fstat(location.folder(), &folder);
+    return "save-" + QByteArray::number(quint64(folder.st_dev)) + '-' + QByteArray::number(quint64(folder.st_ino)) + '-'
+            + QCryptographicHash::hash(location.leaf(), QCryptographicHash::Sha256).left(8).toHex();
+}
+
+// The turn at a file itself, for launchers that write it through its other
+// hard links.
+QByteArray turnName(const struct stat &file)
+{
+    return "file-" + QByteArray::number(quint64(file.st_dev)) + '-' + QByteArray::number(quint64(file.st_ino));
+}
+
 bool followsForeignLink(const FileLocation &location)
 {
     // The kernel's rule for links in shared folders, applied to every
@@ -141,8 +139,8 @@ void FileReplacer::check()
             || ::faccessat(m_location.folder(), m_location.leaf().constData(), W_OK, AT_EACCESS) != 0)
             fail(error, regular);
     }
-    if (m_followLinks && !lockWithin(m_location.folder(), lockWait))
-        throw RuntimeError(RuntimeError::Kind::FileBusy, m_name);
+    if (m_followLinks && !RuntimeFolder::lockWithin(&m_turn, turnName(m_location), lockWait))
+        throw RuntimeError(RuntimeError::Kind::FileBusy, m_name, RuntimeError::HeldByLauncher);
     m_existed = m_location.status(&m_checked);
 }
 
@@ -158,7 +156,7 @@ void FileReplacer::checkUnchanged() const
 
 struct stat FileReplacer::commit()
 {
-    Leftovers::tidy(m_location.folder(), m_location.leaf());
+    Leftovers::tidy(m_location.folder(), m_location.leaf(), m_turn.isOpen());
     if (!m_followLinks)
         return *replaceWhole(nullptr);
     checkUnchanged();
@@ -180,13 +178,15 @@ void FileReplacer::settleOrphans(const struct stat &target)
 {
     const Descriptor cache = Leftovers::openCache(false);
     if (cache.isOpen())
-        Leftovers::tidy(cache.get(), m_location.leaf());
-    std::vector<Leftovers::Copy> copies = Leftovers::copiesOf(target, m_location.folder(), cache.get());
+        Leftovers::tidy(cache.get(), m_location.leaf(), m_turn.isOpen());
+    std::vector<Leftovers::Copy> copies =
+            Leftovers::copiesOf(m_location.leaf(), m_location.folder(), cache.get(), target, m_turn.isOpen());
     if (copies.empty())
         return;
     const Descriptor file = openSame(m_location.folder(), m_location.leaf(), target);
-    if (file.isOpen() && lockWithin(file.get(), lockWait))
-        Leftovers::settle(copies, file.get());
+    Descriptor turn;
+    if (file.isOpen() && RuntimeFolder::lockWithin(&turn, turnName(target), lockWait))
+        Leftovers::settle(copies, file.get(), m_location.leaf());
 }
 
 // Empty, with nothing changed, where the new file could not be made to be
@@ -228,6 +228,16 @@ std::optional<struct stat> FileReplacer::replaceWhole(const struct stat *old)
     if (::renameat(folder, temporary.constData(), folder, m_location.leaf().constData()) != 0) {
         const int error = errno;
         Leftovers::remove(folder, temporary);
+        // In a folder with the sticky bit (/tmp, a shared folder), only a
+        // file's owner may replace it: the user is told whose it is.
+        struct stat there;
+        struct stat here;
+        if ((error == EPERM || error == EACCES)
+            && ::fstatat(folder, m_location.leaf().constData(), &there, AT_SYMLINK_NOFOLLOW) == 0
+            && there.st_uid != ::geteuid() && ::fstat(folder, &here) == 0 && (here.st_mode & S_ISVTX)) {
+            throw RuntimeError(RuntimeError::Kind::FileOfAnother, m_name, int(there.st_uid))
+                    .withPreviousKept(old != nullptr);
+        }
         fail(error, old != nullptr);
     }
     ::fsync(folder);
@@ -243,18 +253,24 @@ struct stat FileReplacer::writeInPlace(const struct stat &old)
     if (!file.isOpen() && errno != EBUSY)
         fail(errno, true);
     // Launchers in other folders may write the same file through its other
-    // names: the file itself is locked too.
-    if (!file.isOpen() || !lockWithin(file.get(), lockWait))
-        throw RuntimeError(RuntimeError::Kind::FileBusy, m_name);
+    // names: they take turns at the file itself too.
+    Descriptor turn;
+    if (!file.isOpen() || !RuntimeFolder::lockWithin(&turn, turnName(old), lockWait))
+        throw RuntimeError(RuntimeError::Kind::FileBusy, m_name, RuntimeError::HeldByLauncher);
+    QByteArray before;
+    if (!Leftovers::readWhole(file.get(), &before, maxSize))
+        fail(errno, true);
 
-    // The copy of the old content, beside the file or in the user's cache
-    // where the folder takes no new file, is whole and on disk under a name
-    // that says what it is for before the first byte of the file changes.
-    int copyFolder = m_location.folder();
+    // The journal of the old and the new content, beside the file or in the
+    // user's cache where the folder takes no new file, is whole and on disk
+    // under a name that says what it is for before the first byte of the
+    // file changes: from it the next start can tell a write cut off from a
+    // list changed since.
+    int journalFolder = m_location.folder();
     Descriptor cache;
     QByteArray temporary;
-    Descriptor copy = Leftovers::create(copyFolder, Leftovers::temporaryPrefix(leaf), 0600, &temporary);
-    if (!copy.isOpen() && (errno == EACCES || errno == EPERM || errno == EROFS)) {
+    Descriptor journal = Leftovers::create(journalFolder, Leftovers::temporaryPrefix(leaf), 0600, &temporary);
+    if (!journal.isOpen() && (errno == EACCES || errno == EPERM || errno == EROFS)) {
         cache = Leftovers::openCache(true);
         if (!cache.isOpen()) {
             throw RuntimeError(RuntimeError::Kind::CacheNotMade, m_name)
@@ -262,39 +278,42 @@ struct stat FileReplacer::writeInPlace(const struct stat &old)
                     .withPlace(QFile::decodeName(Leftovers::cachePath()))
                     .withPreviousKept(true);
         }
-        copyFolder = cache.get();
-        copy = Leftovers::create(copyFolder, Leftovers::temporaryPrefix(leaf), 0600, &temporary);
+        journalFolder = cache.get();
+        journal = Leftovers::create(journalFolder, Leftovers::temporaryPrefix(leaf), 0600, &temporary);
     }
-    if (!copy.isOpen())
+    if (!journal.isOpen())
         fail(errno, true);
-    const QByteArray name = Leftovers::copyPrefix(leaf, old, m_bytes) + temporary.right(6);
-    if (!Leftovers::copyContent(file.get(), copy.get())
-        || ::renameat(copyFolder, temporary.constData(), copyFolder, name.constData()) != 0) {
+    const QByteArray name =
+            Leftovers::journalName(leaf, m_location.folder(), before.size(), m_bytes.size()) + temporary.right(6);
+    const QByteArray both = before + m_bytes;
+    if (!Descriptor::writeAll(journal.get(), both.constData(), both.size(), 0) || ::fsync(journal.get()) != 0
+        || ::renameat(journalFolder, temporary.constData(), journalFolder, name.constData()) != 0) {
         const int error = errno;
-        Leftovers::remove(copyFolder, temporary);
+        Leftovers::remove(journalFolder, temporary);
         fail(error, true);
     }
-    ::fsync(copyFolder);
+    ::fsync(journalFolder);
 
     // A disk too full for the new content fails here, with nothing changed.
     if (!m_bytes.isEmpty() && ::fallocate(file.get(), FALLOC_FL_KEEP_SIZE, 0, off_t(m_bytes.size())) != 0
         && errno != EOPNOTSUPP && errno != ENOSYS) {
         const int error = errno;
-        Leftovers::remove(copyFolder, name);
+        Leftovers::remove(journalFolder, name);
         fail(error, true);
     }
     if (!Descriptor::writeAll(file.get(), m_bytes.constData(), m_bytes.size(), 0)
         || ::ftruncate(file.get(), off_t(m_bytes.size())) != 0 || ::fsync(file.get()) != 0) {
         const int error = errno;
         // The old content fits where it was: it goes back at once.
-        if (Leftovers::copyContent(copy.get(), file.get())) {
-            Leftovers::remove(copyFolder, name);
+        if (Descriptor::writeAll(file.get(), before.constData(), before.size(), 0)
+            && ::ftruncate(file.get(), off_t(before.size())) == 0 && ::fsync(file.get()) == 0) {
+            Leftovers::remove(journalFolder, name);
             fail(error, true);
         }
-        fail(error, false, FileLocation::shownFolder(copyFolder) + u'/' + QFile::decodeName(name));
+        fail(error, false, FileLocation::shownFolder(journalFolder) + u'/' + QFile::decodeName(name));
     }
-    Leftovers::remove(copyFolder, name);
-    struct stat written;
+    Leftovers::remove(journalFolder, name);
+    struct stat written = {};
     ::fstat(file.get(), &written);
     return written;
 }
@@ -302,32 +321,43 @@ struct stat FileReplacer::writeInPlace(const struct stat &old)
 std::optional<RuntimeError> FileReplacer::recover(const QString &name, bool followLinks)
 {
     const FileLocation location = FileLocation::resolve(name, followLinks);
-    if (location.error() || (followLinks && followsForeignLink(location)) || !lockWithin(location.folder(), lockWait))
+    Descriptor turn;
+    if (location.error() || (followLinks && followsForeignLink(location))
+        || (followLinks && !RuntimeFolder::lockWithin(&turn, turnName(location), lockWait)))
         return {};
-    Leftovers::tidy(location.folder(), location.leaf());
+    Leftovers::tidy(location.folder(), location.leaf(), turn.isOpen());
     const Descriptor cache = Leftovers::openCache(false);
     if (cache.isOpen())
-        Leftovers::tidy(cache.get(), location.leaf());
-    struct stat st;
-    if (!followLinks || !location.status(&st) || !S_ISREG(st.st_mode))
+        Leftovers::tidy(cache.get(), location.leaf(), turn.isOpen());
+    struct stat st = {};
+    const bool exists = location.status(&st);
+    if (!followLinks || (exists && !S_ISREG(st.st_mode)))
         return {};
-    std::vector<Leftovers::Copy> copies = Leftovers::copiesOf(st, location.folder(), cache.get());
+    std::vector<Leftovers::Copy> copies =
+            Leftovers::copiesOf(location.leaf(), location.folder(), cache.get(), st, turn.isOpen());
+    if (!exists) {
+        // A journal whose list is gone has nothing left to settle.
+        for (const Leftovers::Copy &copy : copies)
+            Leftovers::remove(copy.folder, copy.name);
+        return {};
+    }
     if (copies.empty())
         return {};
     const Descriptor file = openSame(location.folder(), location.leaf(), st);
+    Descriptor fileTurn;
     Leftovers::Outcome outcome;
-    if (file.isOpen() && lockWithin(file.get(), lockWait)) {
-        outcome = Leftovers::settle(copies, file.get());
+    if (file.isOpen() && RuntimeFolder::lockWithin(&fileTurn, turnName(st), lockWait)) {
+        outcome = Leftovers::settle(copies, file.get(), location.leaf());
     } else {
         outcome.error = file.isOpen() ? EBUSY : errno;
         outcome.copy = FileLocation::shownFolder(copies.front().folder) + u'/' + QFile::decodeName(copies.front().name);
     }
-    if (!outcome.restored && !outcome.error)
+    if (!outcome.restored && outcome.copy.isEmpty())
         return {};
     return RuntimeError(RuntimeError::Kind::SaveInterrupted, name)
             .withErrno(outcome.error)
             .withPreviousKept(outcome.restored && !outcome.error)
-            .withBackup(outcome.copy);
+            .withBackup(outcome.restored && !outcome.error ? QString() : outcome.copy);
 }
 
 void FileReplacer::fail(int error, bool previousKept, const QString &backup) const

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "errors/runtimeerror.h"
+#include "files/descriptor.h"
 #include "files/filelocation.h"
 #include "files/fileplace.h"
 
@@ -17,13 +18,13 @@
 // new file beside the old one and renames it into place where that keeps
 // everything; where it cannot (a hard-linked file, a folder that takes no
 // new file, an owner or attribute the new file cannot be given) it writes in
-// place, after a whole copy of the old content is on disk. Every step works
+// place, after a journal of the old and the new content is on disk. Every step works
 // from the folder that holds the file, opened once (FileLocation). Every
 // failure raises a RuntimeError.
 //
 // Being killed at any moment leaves the whole old or the whole new content,
-// or, in place, a copy from which the next start or save makes the file
-// whole again (Leftovers).
+// or, in place, a journal from which the next start or save makes the file
+// whole again where its bytes prove the write was cut off (Leftovers).
 class FileReplacer
 {
 public:
@@ -35,8 +36,8 @@ public:
 
     // Finds where the name leads and fails at once where the file cannot be
     // written at all, before anything is changed. With followLinks it also
-    // takes the save lock of the folder that holds the file, held until the
-    // replacer goes: saves by other launchers wait for it a short while.
+    // takes the user's turn at the list, held until the replacer goes: saves
+    // by the user's other launchers wait for it a short while.
     void check();
     // Where the name leads now, as check() found it.
     FilePlace place() const { return m_location.place(); }
@@ -45,12 +46,15 @@ public:
     struct stat commit();
 
     // What an interrupted save of name left is settled: orphaned temporaries
-    // are removed, a file torn by a write in place gets its old content back.
-    // Returns what the user must be told, if anything.
+    // are removed, a file torn by a write in place gets its old content back,
+    // and the old content of one changed since is kept under a name of its
+    // own. Returns what the user must be told, if anything.
     static std::optional<RuntimeError> recover(const QString &name, bool followLinks);
 
     // How long a save waits for another launcher's save of the same folder.
     static constexpr int lockWait = 2000;
+    // Far beyond any list: a file rewritten in place is held in memory.
+    static constexpr qint64 maxSize = qint64(1) << 26;
 
 private:
     std::optional<struct stat> replaceWhole(const struct stat *old);
@@ -64,5 +68,6 @@ private:
     QByteArray m_bytes;
     FileLocation m_location;
     bool m_existed = false;
+    Descriptor m_turn;
     struct stat m_checked = {};
 };

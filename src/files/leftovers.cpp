@@ -4,6 +4,7 @@
 #include "files/filelocation.h"
 
 #include <QCryptographicHash>
+#include <QFile>
 #include <QRandomGenerator>
 
 #include <cerrno>
@@ -15,8 +16,13 @@
 
 namespace {
 
+constexpr char journalMark[] = ".hizli-gunluk.";
+// An earlier version kept the old content alone, with the new one's size
+// and hash in the name.
 constexpr char copyMark[] = ".hizli-yedek.";
 constexpr int suffixSize = 6;
+// Far beyond any list; a journal holds two.
+constexpr qint64 largest = qint64(1) << 26;
 
 QByteArray randomSuffix()
 {
@@ -59,80 +65,67 @@ std::vector<QByteArray> namesIn(int folder)
 }
 
 // A regular file of folder whose writer is gone, held locked; unopened
-// where it is someone else's to keep (locked, or not a plain file).
-Descriptor orphan(int folder, const QByteArray &name, struct stat *st)
+// where it is someone else's to keep (locked, or not a plain file). Where
+// the file system has no locks, only the user's own, while the user's turn
+// at the list is held, since then no save of the user's is writing it.
+Descriptor orphan(int folder, const QByteArray &name, struct stat *st, bool turnHeld)
 {
     Descriptor file(::openat(folder, name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
-    if (!file.isOpen() || ::fstat(file.get(), st) != 0 || !S_ISREG(st->st_mode)
-        || ::flock(file.get(), LOCK_EX | LOCK_NB) != 0 || !stillNamed(folder, name, file.get()))
+    if (!file.isOpen() || ::fstat(file.get(), st) != 0 || !S_ISREG(st->st_mode))
+        return {};
+    const bool free = ::flock(file.get(), LOCK_EX | LOCK_NB) == 0
+            || (errno != EWOULDBLOCK && errno != EINTR && turnHeld && st->st_uid == ::geteuid());
+    if (!free || !stillNamed(folder, name, file.get()))
         return {};
     return file;
 }
 
-// Reads up to size bytes at offset, fewer only at the end of the file;
-// false on a read error.
-bool readAt(int fd, QByteArray *buffer, qint64 size, off_t offset)
+// The '-' separated fields of a leftover of leaf with that mark, between
+// the mark and the random suffix.
+QList<QByteArray> fieldsOf(const QByteArray &name, const QByteArray &leaf, const char *mark)
 {
-    buffer->resize(qsizetype(size));
-    qint64 done = 0;
-    while (done < size) {
-        const ssize_t n = ::pread(fd, buffer->data() + done, size_t(size - done), offset + off_t(done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return false;
-        if (n == 0)
-            break;
-        done += n;
-    }
-    buffer->resize(qsizetype(done));
-    return true;
+    const QByteArray prefix = '.' + leaf + mark;
+    const qsizetype end = name.size() - suffixSize - 1;
+    if (!name.startsWith(prefix) || end <= prefix.size() || name.at(end) != '.')
+        return {};
+    return name.mid(prefix.size(), end - prefix.size()).split('-');
 }
 
-constexpr qint64 chunk = 1 << 16;
-
-QByteArray hashOfStart(int fd, qint64 size)
+bool numbers(const QList<QByteArray> &fields, std::initializer_list<quint64 *> values)
 {
-    QCryptographicHash hash(QCryptographicHash::Sha256);
-    QByteArray buffer;
-    for (qint64 offset = 0; offset < size; offset += buffer.size()) {
-        if (!readAt(fd, &buffer, qMin(chunk, size - offset), off_t(offset)) || buffer.isEmpty())
-            return {};
-        hash.addData(buffer);
-    }
-    return hash.result().left(8).toHex();
-}
-
-bool sameContent(int a, int b)
-{
-    struct stat sa;
-    struct stat sb;
-    if (::fstat(a, &sa) != 0 || ::fstat(b, &sb) != 0 || sa.st_size != sb.st_size)
-        return false;
-    QByteArray ba;
-    QByteArray bb;
-    for (off_t offset = 0; offset < sa.st_size; offset += ba.size()) {
-        if (!readAt(a, &ba, chunk, offset) || !readAt(b, &bb, chunk, offset) || ba != bb || ba.isEmpty())
+    qsizetype i = 0;
+    for (quint64 *value : values) {
+        bool ok;
+        *value = fields.value(i++).toULongLong(&ok);
+        if (!ok)
             return false;
     }
     return true;
 }
 
-bool parseCopy(const QByteArray &name, quint64 *device, quint64 *inode, qint64 *size, QByteArray *hash)
+QByteArray shortHash(const QByteArray &bytes)
 {
-    const qsizetype mark = name.lastIndexOf(copyMark);
-    if (!name.startsWith('.') || mark < 0)
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).left(8).toHex();
+}
+
+// What an interrupted write in place may leave: each byte the old or the
+// new content's at its place, no shorter than the old content (the length
+// is set only once the new content is whole) and no longer than either.
+bool torn(const QByteArray &list, const QByteArray &old, const QByteArray &fresh)
+{
+    if (list.size() < old.size() || list.size() > qMax(old.size(), fresh.size()))
         return false;
-    const QList<QByteArray> parts = name.mid(mark + qsizetype(sizeof copyMark) - 1).split('.');
-    const QList<QByteArray> fields = parts.value(0).split('-');
-    if (parts.size() != 2 || parts.at(1).size() != suffixSize || fields.size() != 4 || fields.at(3).size() != 16)
-        return false;
-    bool ok[3];
-    *device = fields.at(0).toULongLong(&ok[0]);
-    *inode = fields.at(1).toULongLong(&ok[1]);
-    *size = fields.at(2).toLongLong(&ok[2]);
-    *hash = fields.at(3);
-    return ok[0] && ok[1] && ok[2] && *size >= 0;
+    for (qsizetype i = 0; i < list.size(); ++i) {
+        if ((i >= old.size() || list.at(i) != old.at(i)) && (i >= fresh.size() || list.at(i) != fresh.at(i)))
+            return false;
+    }
+    return true;
+}
+
+bool rewrite(int target, const QByteArray &content)
+{
+    return Descriptor::writeAll(target, content.constData(), content.size(), 0)
+            && ::ftruncate(target, off_t(content.size())) == 0 && ::fsync(target) == 0;
 }
 
 }
@@ -148,8 +141,10 @@ Descriptor Leftovers::create(int folder, const QByteArray &prefix, mode_t mode, 
             return file;
         }
         // Between the making and the lock, another launcher may take the
-        // file for an orphan and remove it: then it is made again.
-        if (::flock(file.get(), LOCK_EX | LOCK_NB) == 0 && stillNamed(folder, *name, file.get()))
+        // file for an orphan and remove it: then it is made again. A file
+        // system without locks refuses the lock to everyone alike.
+        const bool locked = ::flock(file.get(), LOCK_EX | LOCK_NB) == 0 || (errno != EWOULDBLOCK && errno != EINTR);
+        if (locked && stillNamed(folder, *name, file.get()))
             return file;
     }
     errno = EEXIST;
@@ -161,92 +156,138 @@ QByteArray Leftovers::temporaryPrefix(const QByteArray &leaf)
     return '.' + leaf + ".hizli.";
 }
 
-QByteArray Leftovers::copyPrefix(const QByteArray &leaf, const struct stat &target, const QByteArray &content)
+QByteArray Leftovers::journalName(const QByteArray &leaf, int listFolder, qint64 oldSize, qint64 newSize)
 {
-    const QByteArray hash = QCryptographicHash::hash(content, QCryptographicHash::Sha256).left(8).toHex();
-    return '.' + leaf + copyMark + QByteArray::number(quint64(target.st_dev)) + '-'
-            + QByteArray::number(quint64(target.st_ino)) + '-' + QByteArray::number(content.size()) + '-' + hash + '.';
+    struct stat folder = {};
+    ::fstat(listFolder, &folder);
+    return '.' + leaf + journalMark + QByteArray::number(quint64(folder.st_dev)) + '-'
+            + QByteArray::number(quint64(folder.st_ino)) + '-' + QByteArray::number(oldSize) + '-'
+            + QByteArray::number(newSize) + '.';
 }
 
-void Leftovers::tidy(int folder, const QByteArray &leaf)
+void Leftovers::tidy(int folder, const QByteArray &leaf, bool turnHeld)
 {
     const QByteArray prefix = temporaryPrefix(leaf);
     for (const QByteArray &name : namesIn(folder)) {
         struct stat st;
-        if (name.startsWith(prefix) && name.size() == prefix.size() + suffixSize && orphan(folder, name, &st).isOpen())
+        if (name.startsWith(prefix) && name.size() == prefix.size() + suffixSize
+            && orphan(folder, name, &st, turnHeld).isOpen())
             remove(folder, name);
     }
 }
 
-std::vector<Leftovers::Copy> Leftovers::copiesOf(const struct stat &target, int targetFolder, int cache)
+std::vector<Leftovers::Copy> Leftovers::copiesOf(const QByteArray &leaf, int listFolder, int cache,
+                                                 const struct stat &list, bool turnHeld)
 {
     std::vector<Copy> copies;
-    struct stat a;
-    struct stat b;
-    const bool cacheIsFolder =
-            cache >= 0 && ::fstat(cache, &a) == 0 && ::fstat(targetFolder, &b) == 0 && sameInode(a, b);
-    for (const int folder : { targetFolder, cacheIsFolder ? -1 : cache }) {
+    struct stat here = {};
+    struct stat cached = {};
+    ::fstat(listFolder, &here);
+    const bool cacheIsFolder = cache >= 0 && ::fstat(cache, &cached) == 0 && sameInode(cached, here);
+    for (const int folder : { listFolder, cacheIsFolder ? -1 : cache }) {
         if (folder < 0)
             continue;
         for (const QByteArray &name : namesIn(folder)) {
-            Copy copy { folder, name, {}, 0, {} };
+            Copy copy { folder, name, {}, -1, 0, {} };
             quint64 device;
             quint64 inode;
-            if (!parseCopy(name, &device, &inode, &copy.size, &copy.hash) || inode != quint64(target.st_ino))
-                continue;
+            quint64 sizes[2];
+            bool ours;
+            QList<QByteArray> fields = fieldsOf(name, leaf, journalMark);
+            if (fields.size() == 4) {
+                // Beside the list its place ties it to the list; in the
+                // cache, the identity of the list's folder does.
+                ours = numbers(fields, { &device, &inode, &sizes[0], &sizes[1] })
+                        && (folder == listFolder || (device == quint64(here.st_dev) && inode == quint64(here.st_ino)));
+                copy.oldSize = qint64(sizes[0]);
+                copy.newSize = qint64(sizes[1]);
+            } else {
+                // An earlier version's copy named the list's own file.
+                // Device numbers may change from one boot to the next; a
+                // copy beside the list is on its file system whatever its
+                // number.
+                fields = fieldsOf(name, leaf, copyMark);
+                ours = fields.size() == 4 && fields.at(3).size() == 16
+                        && numbers(fields, { &device, &inode, &sizes[1] }) && inode == quint64(list.st_ino)
+                        && (device == quint64(list.st_dev) || folder == listFolder);
+                copy.newSize = qint64(sizes[1]);
+                copy.hash = fields.value(3);
+            }
             struct stat st;
-            copy.file = orphan(folder, name, &st);
-            // Device numbers may change from one boot to the next; a copy
-            // beside the file is on its file system whatever its number.
-            const bool sameDevice =
-                    device == quint64(target.st_dev) || (folder == targetFolder && st.st_dev == target.st_dev);
-            // Only a copy its own user (or root) made may become the list.
-            if (copy.file.isOpen() && sameDevice && (st.st_uid == ::geteuid() || st.st_uid == 0))
+            if (ours)
+                copy.file = orphan(folder, name, &st, turnHeld);
+            // Only a journal its own user (or root) made may become the list.
+            if (copy.file.isOpen() && (st.st_uid == ::geteuid() || st.st_uid == 0))
                 copies.push_back(std::move(copy));
         }
     }
     return copies;
 }
 
-Leftovers::Outcome Leftovers::settle(std::vector<Copy> &copies, int target)
+Leftovers::Outcome Leftovers::settle(std::vector<Copy> &copies, int target, const QByteArray &leaf)
 {
     Outcome outcome;
+    QByteArray list;
+    const bool listRead = readWhole(target, &list, largest);
     for (Copy &copy : copies) {
-        struct stat st;
-        bool whole;
-        if (hashOfStart(target, copy.size) == copy.hash) {
-            // The new content is all there; only its length may be missing.
-            whole = ::fstat(target, &st) == 0 && (st.st_size == copy.size || ::ftruncate(target, copy.size) == 0)
-                    && ::fsync(target) == 0;
-        } else if (sameContent(copy.file.get(), target)) {
-            whole = true; // the write never began
-        } else {
-            whole = copyContent(copy.file.get(), target);
+        QByteArray journal;
+        const bool legacy = copy.oldSize < 0;
+        const bool read = listRead && readWhole(copy.file.get(), &journal, 2 * largest)
+                && (legacy || journal.size() == copy.oldSize + copy.newSize);
+        const QByteArray old = legacy ? journal : journal.left(copy.oldSize);
+        const QByteArray fresh = legacy ? list.left(copy.newSize) : journal.mid(copy.oldSize);
+        const bool freshKnown = legacy ? fresh.size() == copy.newSize && shortHash(fresh) == copy.hash : true;
+        bool whole = read && (list == old || (freshKnown && list == fresh));
+        bool failed = false;
+        if (read && !whole && freshKnown && list.startsWith(fresh) && old.mid(fresh.size()) == list.mid(fresh.size())) {
+            // The new content is all there; only its length was not set.
+            whole = ::ftruncate(target, off_t(fresh.size())) == 0 && ::fsync(target) == 0;
+            failed = !whole;
+        } else if (read && !whole && !legacy && torn(list, old, fresh)) {
+            whole = rewrite(target, old);
+            failed = !whole;
             outcome.restored = outcome.restored || whole;
         }
         if (whole) {
             remove(copy.folder, copy.name);
-        } else {
-            outcome.error = errno ? errno : EIO;
-            outcome.copy = FileLocation::shownFolder(copy.folder) + u'/' + QString::fromLocal8Bit(copy.name);
+            continue;
         }
+        if (failed) {
+            // The journal stays for the next try.
+            outcome.error = errno ? errno : EIO;
+            outcome.copy = FileLocation::shownFolder(copy.folder) + u'/' + QFile::decodeName(copy.name);
+            continue;
+        }
+        // Written since, or not proved to be this list's: the list stays as
+        // it is, and the old content, under a name no save reads again.
+        const QByteArray kept = leaf + ".eski-" + copy.name.right(suffixSize);
+        Descriptor writable(::openat(copy.folder, copy.name.constData(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC));
+        if (!legacy && read && writable.isOpen())
+            (void)!::ftruncate(writable.get(), off_t(copy.oldSize));
+        const bool renamed = ::renameat(copy.folder, copy.name.constData(), copy.folder, kept.constData()) == 0;
+        outcome.copy = FileLocation::shownFolder(copy.folder) + u'/' + QFile::decodeName(renamed ? kept : copy.name);
     }
     return outcome;
 }
 
-bool Leftovers::copyContent(int from, int to)
+bool Leftovers::readWhole(int fd, QByteArray *bytes, qint64 limit)
 {
-    QByteArray buffer;
-    off_t offset = 0;
-    for (;; offset += buffer.size()) {
-        if (!readAt(from, &buffer, chunk, offset))
+    bytes->clear();
+    char buffer[1 << 16];
+    for (;;) {
+        const ssize_t n = ::pread(fd, buffer, sizeof buffer, off_t(bytes->size()));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
             return false;
-        if (buffer.isEmpty())
-            break;
-        if (!Descriptor::writeAll(to, buffer.constData(), buffer.size(), offset))
+        if (n == 0)
+            return true;
+        bytes->append(buffer, n);
+        if (bytes->size() > limit) {
+            errno = EFBIG;
             return false;
+        }
     }
-    return ::ftruncate(to, offset) == 0 && ::fsync(to) == 0;
 }
 
 void Leftovers::remove(int folder, const QByteArray &name)

@@ -10,57 +10,67 @@
 #include <vector>
 
 // The files a save makes besides the one it writes: the temporary that
-// becomes the new file, and the copy of the old content kept while a file
-// is rewritten in place. Whoever makes one holds it with flock for as long
-// as it exists, so a lock that can be taken means its writer is gone: a
-// later start or save removes the temporary, and settles the copy against
-// the file it was made for (which its name records, with the size and a
-// hash of the content that was being written). A running launcher's own
-// are never touched.
+// becomes the new file, and the journal kept while a file is rewritten in
+// place, which holds the old content and then the new. Whoever makes one
+// holds it with flock for as long as it exists, so a lock that can be taken
+// means its writer is gone (where the file system has no locks, the user's
+// turn at the list says so instead). A later start or save removes such a
+// temporary, and settles a journal against the list it was made for, tied
+// to it by the list's name and folder. The list is changed only where its
+// bytes prove the write was cut off: every byte the old or the new one at
+// its place. Anything else was written since, and stays; the old content
+// is then kept for the user under a name of its own.
 class Leftovers
 {
 public:
     // A new empty file, named prefix and six random characters, locked by
-    // the descriptor returned; an unopened one, with errno set, where it
-    // cannot be made.
+    // the descriptor returned where the file system has locks; an unopened
+    // one, with errno set, where it cannot be made.
     static Descriptor create(int folder, const QByteArray &prefix, mode_t mode, QByteArray *name);
 
     static QByteArray temporaryPrefix(const QByteArray &leaf);
-    // What a copy of the file target is named, while content is written to it.
-    static QByteArray copyPrefix(const QByteArray &leaf, const struct stat &target, const QByteArray &content);
+    // What the journal of the list leaf in listFolder is named, while its
+    // content is written to it.
+    static QByteArray journalName(const QByteArray &leaf, int listFolder, qint64 oldSize, qint64 newSize);
 
-    // Removes the temporaries of leaf in folder whose writer is gone.
-    static void tidy(int folder, const QByteArray &leaf);
+    // Removes the temporaries of leaf in folder whose writer is gone. With
+    // turnHeld, the caller holds the user's turn at the list, so that the
+    // user's own are gone even where no lock tells.
+    static void tidy(int folder, const QByteArray &leaf, bool turnHeld);
 
     struct Copy
     {
         int folder;
         QByteArray name;
         Descriptor file;
-        qint64 size; // of the content that was being written
-        QByteArray hash;
+        qint64 oldSize; // -1: a copy of the old content alone, from an earlier version
+        qint64 newSize;
+        QByteArray hash; // of the new content, in an earlier version's copy
     };
-    // The copies made for the file target, in its own folder or the cache,
-    // whose writer is gone; each is held locked until dropped.
-    static std::vector<Copy> copiesOf(const struct stat &target, int targetFolder, int cache);
+    // The journals of the list leaf in listFolder, beside it or in the
+    // cache, whose writer is gone; each is held until dropped.
+    static std::vector<Copy> copiesOf(const QByteArray &leaf, int listFolder, int cache, const struct stat &list,
+                                      bool turnHeld);
 
     struct Outcome
     {
-        bool restored = false; // a torn file got its old content back
-        int error = 0; // a torn file that could not, and why
-        QString copy; // where its old content still is
+        bool restored = false; // a torn list got its old content back
+        int error = 0; // a torn list that could not, and why
+        QString copy; // where an old content still is
     };
-    // For each copy: a write that completed is finished (its length set)
-    // and one that never began is left; a torn file gets the copy's content
-    // back. The copy is removed once the file is whole, and kept otherwise.
-    static Outcome settle(std::vector<Copy> &copies, int target);
+    // For each journal: a list that holds the new content whole is
+    // finished (its length set), one torn by the write gets the old content
+    // back, one that is either whole content needs nothing; the journal then
+    // goes. A list changed since is left as it is, and its old content kept
+    // beside the journal's place under a name of its own.
+    static Outcome settle(std::vector<Copy> &copies, int target, const QByteArray &leaf);
 
-    // Copies bytes from the start of one file over the start of the other
-    // and sets its length, then syncs it.
-    static bool copyContent(int from, int to);
+    // At most limit bytes of a file, from its start; false on a read error
+    // or a longer file.
+    static bool readWhole(int fd, QByteArray *bytes, qint64 limit);
     static void remove(int folder, const QByteArray &name);
 
-    // The user's cache folder for copies: $XDG_CACHE_HOME/hizli, or
+    // The user's cache folder for journals: $XDG_CACHE_HOME/hizli, or
     // ~/.cache/hizli where that variable is unset or not an absolute path.
     static QByteArray cachePath();
     static Descriptor openCache(bool create);

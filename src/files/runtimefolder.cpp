@@ -43,9 +43,14 @@ bool RuntimeFolder::lockWithin(Descriptor *lock, const QByteArray &name, int ms)
     timespec start;
     ::clock_gettime(CLOCK_MONOTONIC, &start);
     for (;;) {
-        // A file system without locks takes turns by nothing, as before.
-        if (!lock->isOpen() || ::flock(lock->get(), LOCK_EX | LOCK_NB) == 0 || (errno != EWOULDBLOCK && errno != EINTR))
+        if (!lock->isOpen() || ::flock(lock->get(), LOCK_EX | LOCK_NB) == 0)
             return true;
+        // A file system without locks takes turns by nothing; the lock is
+        // then not held.
+        if (errno != EWOULDBLOCK && errno != EINTR) {
+            lock->reset();
+            return true;
+        }
         timespec now;
         ::clock_gettime(CLOCK_MONOTONIC, &now);
         if ((now.tv_sec - start.tv_sec) * 1000L + (now.tv_nsec - start.tv_nsec) / 1000000 >= ms) {

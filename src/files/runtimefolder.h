@@ -16,8 +16,9 @@ public:
     // Empty where no private folder can be had.
     static QByteArray path();
     // An exclusive flock on the file of that name in the runtime folder,
-    // waited for at most ms. True, with nothing held, where there is no
-    // runtime folder: no other user can hold the lock, so no other user can
-    // stop a save by it.
+    // waited for at most ms: true with it held on lock, false where another
+    // holds it still. True with nothing held where there is no runtime
+    // folder or no lock to be had there: then nothing takes turns, and no
+    // other user can stop a save by a lock.
     static bool lockWithin(Descriptor *lock, const QByteArray &name, int ms);
 };

@@ -73,6 +73,14 @@ QString Messages::advice(const RuntimeError &error)
     }
 }
 
+// A user by name and number, or by number where the system knows no name.
+QString Messages::owner(int uid)
+{
+    const passwd *user = ::getpwuid(uid_t(uid));
+    const QString id = QStringLiteral("kimlik %1").arg(uid);
+    return user ? QString::fromLocal8Bit(user->pw_name) + QStringLiteral(", ") + id : id;
+}
+
 QString Messages::listChanged(const QString &name)
 {
     return QStringLiteral("\"%1\" listesi siz onu bu pencereye okuduktan sonra başka bir program "
@@ -224,21 +232,25 @@ QString Messages::text(const RuntimeError &error)
                               "düzeltin.")
                 .arg(subject, error.folder());
     case Kind::FileBusy:
-        return QStringLiteral("\"%1\" dosyası \"%2\" klasörüne yazılamadı: dosya şu anda başka bir Hızlı ya "
-                              "da başka bir program tarafından yazılıyor.\n\nBirkaç saniye sonra yeniden "
+        return QStringLiteral("\"%1\" dosyası \"%2\" klasörüne yazılamadı: %3\n\nBirkaç saniye sonra yeniden "
                               "kaydedin. Dosyanın önceki içeriği olduğu gibi duruyor.")
-                .arg(subject, error.folder());
-    case Kind::LinkNotFollowed: {
-        const passwd *user = ::getpwuid(uid_t(error.number()));
-        const QString id = QStringLiteral("kimlik %1").arg(error.number());
-        const QString owner = user ? QString::fromLocal8Bit(user->pw_name) + QStringLiteral(", ") + id : id;
+                .arg(subject, error.folder(),
+                     error.number() == RuntimeError::HeldByLauncher
+                             ? QStringLiteral("çalışan başka bir Hızlı'nız bu listeyi şu anda kaydediyor.")
+                             : QStringLiteral("dosya tam bu sırada başka bir program tarafından değiştirildi."));
+    case Kind::LinkNotFollowed:
         return QStringLiteral("\"%1\" dosyası \"%2\" klasörüne yazılamadı: bu ad, başka bir kullanıcının "
                               "(%3) \"%4\" sembolik bağlantısından geçiyor. Yönetici (root) olarak çalışan "
                               "Hızlı, başka kullanıcıların bağlantılarından geçerek yazmaz.\n\nListeyi o "
                               "kullanıcının hesabından kaydedin ya da bağlantının yerine sıradan bir dosya "
                               "koyun. Dosyanın önceki içeriği olduğu gibi duruyor.")
-                .arg(subject, error.folder(), owner, error.place());
-    }
+                .arg(subject, error.folder(), owner(error.number()), error.place());
+    case Kind::FileOfAnother:
+        return QStringLiteral("\"%1\" dosyası \"%2\" klasörüne yazılamadı: orada duran \"%1\" başka bir "
+                              "kullanıcının (%3) dosyası, ve bu klasörde (yapışkan bitli, paylaşılan bir klasör) "
+                              "bir dosyayı yalnızca sahibi değiştirebilir ya da silebilir.\n\nO kullanıcıdan "
+                              "dosyayı silmesini isteyin ya da Hızlı'yı kendi klasörünüzden başlatın.")
+                .arg(subject, error.folder(), owner(error.number()));
     case Kind::CacheNotMade:
         return QStringLiteral("\"%1\" dosyası \"%2\" klasörüne yazılamadı: klasör yeni dosya almadığı için "
                               "önceki içeriğin kopyası \"%3\" klasörüne konacaktı, ama bu klasör "
@@ -253,6 +265,14 @@ QString Messages::text(const RuntimeError &error)
                                   "hâline getirildi; o kayıttaki değişiklikler listede yok.\n\nGerekirse "
                                   "değişiklikleri Ayarlar penceresinde yeniden yapıp kaydedin.")
                     .arg(subject, error.folder());
+        }
+        if (!error.error()) {
+            return QStringLiteral("\"%1\" listesinin \"%2\" klasöründe yarıda kalmış bir kaydın bıraktığı, "
+                                  "eski bir listenin kopyası bulundu. Liste o kayıttan bu yana değiştirilmiş "
+                                  "(ya da kopya bu listenin değil): liste olduğu gibi bırakıldı. Eski liste "
+                                  "\"%3\" dosyasında duruyor.\n\nListeniz doğruysa bu dosyayı silebilirsiniz; "
+                                  "değilse listeyi bu dosyayla karşılaştırın.")
+                    .arg(subject, error.folder(), error.backup());
         }
         return QStringLiteral("\"%1\" listesinin \"%2\" klasöründeki son kaydı yarıda kalmıştı ve liste "
                               "eski hâline getirilemedi: %3. Listenin o kayıttan önceki tam bir kopyası "

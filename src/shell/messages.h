@@ -37,4 +37,5 @@ public:
 private:
     static QString reason(const RuntimeError &error);
     static QString advice(const RuntimeError &error);
+    static QString owner(int uid);
 };

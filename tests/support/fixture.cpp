@@ -15,6 +15,9 @@ void Fixture::init()
     QVERIFY(QDir::setCurrent(m_dir->path()));
     // Copies kept during a save go here, not into the user's cache.
     qputenv("XDG_CACHE_HOME", path("cache").toUtf8());
+    // Launchers meet, and saves take turns, in a runtime folder of the case's own.
+    QVERIFY(QDir().mkdir("run", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    qputenv("XDG_RUNTIME_DIR", path("run").toUtf8());
     prompts.clear();
     titles.clear();
     endStatus = -1;
