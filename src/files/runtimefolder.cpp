@@ -22,10 +22,10 @@ bool isPrivate(const QByteArray &folder)
 
 QByteArray RuntimeFolder::path()
 {
-    const QByteArray session = qgetenv("XDG_RUNTIME_DIR");
+    QByteArray session = qgetenv("XDG_RUNTIME_DIR");
     if (isPrivate(session))
         return session;
-    const QByteArray shared = "/tmp/hizli-" + QByteArray::number(::geteuid());
+    QByteArray shared = "/tmp/hizli-" + QByteArray::number(::geteuid());
     ::mkdir(shared.constData(), 0700);
     if (isPrivate(shared))
         return shared;
