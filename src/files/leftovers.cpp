@@ -316,6 +316,14 @@ Descriptor Leftovers::openCache(bool create)
     int cause = 0;
     for (qsizetype slash = path.indexOf('/', 1); create; slash = path.indexOf('/', slash + 1)) {
         const QByteArray folder = slash < 0 ? path : path.left(slash);
+        // Root makes nothing in another user's folder (a home of a user
+        // whose HOME root was started with): it would be root's there.
+        struct stat above;
+        if (::geteuid() == 0 && ::access(folder.constData(), F_OK) != 0
+            && (::stat(folder.left(folder.lastIndexOf('/') + 1).constData(), &above) != 0 || above.st_uid != 0)) {
+            cause = cause ? cause : EPERM;
+            break;
+        }
         if (::mkdir(folder.constData(), 0700) != 0 && errno != EEXIST && !cause)
             cause = errno;
         if (slash < 0)
