@@ -8,6 +8,7 @@
 #include <QRandomGenerator>
 
 #include <cerrno>
+#include <cstdio>
 #include <dirent.h>
 #include <fcntl.h>
 #include <pwd.h>
@@ -229,6 +230,7 @@ Leftovers::Outcome Leftovers::settle(std::vector<Copy> &copies, int target, cons
     Outcome outcome;
     QByteArray list;
     const bool listRead = readWhole(target, &list, largest);
+    const int listError = listRead ? 0 : errno;
     for (Copy &copy : copies) {
         QByteArray journal;
         const bool legacy = copy.oldSize < 0;
@@ -238,7 +240,9 @@ Leftovers::Outcome Leftovers::settle(std::vector<Copy> &copies, int target, cons
         const QByteArray fresh = legacy ? list.left(copy.newSize) : journal.mid(copy.oldSize);
         const bool freshKnown = legacy ? fresh.size() == copy.newSize && shortHash(fresh) == copy.hash : true;
         bool whole = read && (list == old || (freshKnown && list == fresh));
-        bool failed = false;
+        // A list that cannot be read is tried again at the next start.
+        bool failed = !listRead;
+        errno = listError;
         if (read && !whole && freshKnown && list.startsWith(fresh) && old.mid(fresh.size()) == list.mid(fresh.size())) {
             // The new content is all there; only its length was not set.
             whole = ::ftruncate(target, off_t(fresh.size())) == 0 && ::fsync(target) == 0;
@@ -264,7 +268,8 @@ Leftovers::Outcome Leftovers::settle(std::vector<Copy> &copies, int target, cons
         Descriptor writable(::openat(copy.folder, copy.name.constData(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC));
         if (!legacy && read && writable.isOpen())
             (void)!::ftruncate(writable.get(), off_t(copy.oldSize));
-        const bool renamed = ::renameat(copy.folder, copy.name.constData(), copy.folder, kept.constData()) == 0;
+        const bool renamed =
+                ::renameat2(copy.folder, copy.name.constData(), copy.folder, kept.constData(), RENAME_NOREPLACE) == 0;
         outcome.copy = FileLocation::shownFolder(copy.folder) + u'/' + QFile::decodeName(renamed ? kept : copy.name);
     }
     return outcome;
