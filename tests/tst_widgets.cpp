@@ -5,6 +5,7 @@
 #include "widgets/drivelistbox.h"
 #include "widgets/filelistbox.h"
 #include "widgets/indentdelegate.h"
+#include "widgets/textbox.h"
 
 #include "ownmounts.h"
 #include "row.h"
@@ -23,6 +24,26 @@ class WidgetsTest : public QObject
 
 private slots:
     void initTestCase() { ownMounts(); }
+
+    // A text put in shows from its start, wider than the box; what the user types shows where it is typed.
+    void textBoxShowsTheStart()
+    {
+        TextBox box;
+        box.resize(80, 24);
+        box.show();
+        // The box scrolls its text as it paints.
+        const auto shown = [&box](int offset) {
+            box.grab();
+            return box.rect().contains(box.mapFromGlobal(box.characterRect(offset).center()));
+        };
+        box.setText("Menünün bir satırına sığmayan uzun bir başlık");
+        QVERIFY(shown(0));
+        box.setFocus();
+        box.end(false);
+        QTest::keyClicks(&box, "xyz");
+        QVERIFY(shown(int(box.text().size()) - 1));
+        QVERIFY(!shown(0));
+    }
 
     void shows_data()
     {

@@ -6,6 +6,13 @@
 TextBox::TextBox(QWidget *parent)
     : QLineEdit(parent)
 {
+    // Rows are told apart by how their texts begin: a text the program puts
+    // in (a list read, a choice in the picker) shows from its start, while
+    // the user's own typing keeps the cursor where it types.
+    connect(this, &QLineEdit::textChanged, this, [this] {
+        if (!isModified())
+            setCursorPosition(0);
+    });
 }
 
 // The cursor's place is known; any other character stands the width of the
