@@ -1,13 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Which program a command line names, and its start.
+// Which program a command line names, its start, and the folder hizli --desktop starts from.
 #include "fixture.h"
 #include "row.h"
 
+#include "desktop/datafolder.h"
 #include "errors/runtimeerror.h"
 #include "process/processstarter.h"
 
 #include <QDir>
 #include <QTest>
+
+#include <pwd.h>
 
 using Kind = RuntimeError::Kind;
 Q_DECLARE_METATYPE(RuntimeError::Kind)
@@ -75,6 +78,30 @@ private slots:
             QVERIFY(e);
             QCOMPARE(std::pair(e->kind(), e->subject()), std::pair(kind, QString(subject)));
         }
+    }
+
+    // hizli --desktop's list folder, s/hizli here: entered only where private; root makes nothing in another's.
+    void dataFolder()
+    {
+        qputenv("HOME", "h"); // relative: no home
+        QCOMPARE(DataFolder::home(), QFile::decodeName(::getpwuid(::geteuid())->pw_dir));
+        qputenv("XDG_DATA_HOME", QFile::encodeName(path("s")));
+        QCOMPARE(std::system("mkdir -m 703 r r/hizli; ln -s r s; cd r/hizli; touch .data.txt.Ab12C .data.txt.Ab12Cd"),
+                 0);
+        QCOMPARE(raised(&DataFolder::enter)->number(), int(RuntimeError::OpenToOthers));
+        QCOMPARE(std::system("chmod 700 r/hizli; touch r/hizli/.data.txt.hizli.Ab12Cd"), 0);
+        QVERIFY(!raised(&DataFolder::enter)); // a killed copy's part is all it removes
+        QCOMPARE(QDir().entryList(QDir::Files | QDir::Hidden).join(' '), ".data.txt.Ab12C .data.txt.hizli.Ab12Cd");
+        QDir::setCurrent(path("."));
+        if (!privileged())
+            QSKIP("only root gives a folder to another user");
+        QCOMPARE(std::system("chown -h nobody s"), 0);
+        QCOMPARE(raised(&DataFolder::enter)->place(), path("s"));
+        QCOMPARE(std::system("chown -h 0 s; chown nobody r/hizli"), 0);
+        QCOMPARE(raised(&DataFolder::enter)->number(), int(RuntimeError::OtherOwner));
+        QCOMPARE(std::system("chown nobody r; rm -r r/hizli"), 0);
+        QCOMPARE(raised(&DataFolder::enter)->place(), path("r/hizli"));
+        QVERIFY(!QFile::exists("r/hizli"));
     }
 };
 

@@ -12,7 +12,6 @@
 #include "windows/form1.h"
 
 #include <QApplication>
-#include <QDir>
 
 #include <cstdio>
 #include <cstring>
@@ -48,8 +47,8 @@ int main(int argc, char **argv)
     if (given(argc, argv, "--desktop")) {
         try {
             DataFolder::enter();
-            ProcessStarter::setStartFolder(QDir::homePath());
-            Volumes::setStartFolder(QDir::homePath());
+            ProcessStarter::setStartFolder(DataFolder::home());
+            Volumes::setStartFolder(DataFolder::home());
         } catch (const RuntimeError &error) {
             notEntered = error;
         }

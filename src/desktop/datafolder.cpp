@@ -2,18 +2,32 @@
 #include "desktop/datafolder.h"
 
 #include "errors/runtimeerror.h"
+#include "files/descriptor.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
+#include <dirent.h>
 #include <fcntl.h>
+#include <pwd.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
+using Kind = RuntimeError::Kind;
+
+// As the kernel's own limit on links in one lookup.
+constexpr int maxLinks = 40;
+// Only looked up in and entered, so a folder that may be searched but not
+// read (mode --x) is on the way like any other.
+constexpr int folderFlags = O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+
 // The program's own place: PREFIX/bin/hizli, whose example list is
 // PREFIX/share/hizli/data.txt, however the tree was staged or moved.
 QString programFolder()
@@ -21,14 +35,89 @@ QString programFolder()
     return QFileInfo(QFile::symLinkTarget(QStringLiteral("/proc/self/exe"))).absolutePath();
 }
 
-void makeFolders(const QString &folder)
+QString joined(const QString &folder, const QByteArray &name)
 {
-    QString made;
-    for (const QString &part : folder.split(u'/', Qt::SkipEmptyParts)) {
-        made += u'/' + part;
-        if (::mkdir(QFile::encodeName(made).constData(), 0700) != 0 && errno != EEXIST)
-            throw RuntimeError(RuntimeError::Kind::FolderNotMade, made).withErrno(errno);
+    return QDir::cleanPath(folder + u'/' + QFile::decodeName(name));
+}
+
+// One name at a time from the root, so that the kernel follows no link: a
+// link is followed only where the user or root put it, and what the walk
+// checked is what is entered, however the names change meanwhile.
+Descriptor openFolder(const QString &folder)
+{
+    const auto notMade = [&folder](int error) { return RuntimeError(Kind::FolderNotMade, folder).withErrno(error); };
+    QList<QByteArray> pending = QFile::encodeName(folder).split('/');
+    Descriptor at(::open("/", folderFlags));
+    QString reached = QStringLiteral("/");
+    int links = 0;
+    while (at.isOpen() && !pending.isEmpty()) {
+        const QByteArray name = pending.takeFirst();
+        if (name.isEmpty() || name == ".")
+            continue;
+        Descriptor next(::openat(at.get(), name.constData(), folderFlags));
+        struct stat st;
+        if (!next.isOpen() && errno == ENOENT) {
+            // Made by root in a user's home, the folder would be closed to
+            // that user, and so would what the user's programs keep there.
+            if (::geteuid() == 0 && ::fstat(at.get(), &st) == 0 && st.st_uid != 0)
+                throw RuntimeError(Kind::FolderNotMade, folder, int(st.st_uid)).withPlace(joined(reached, name));
+            if (::mkdirat(at.get(), name.constData(), 0700) != 0 && errno != EEXIST)
+                throw notMade(errno);
+            next.reset(::openat(at.get(), name.constData(), folderFlags));
+        }
+        if (!next.isOpen()) {
+            const int error = errno;
+            const Descriptor link(::openat(at.get(), name.constData(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
+            if (!link.isOpen() || ::fstat(link.get(), &st) != 0 || !S_ISLNK(st.st_mode))
+                throw notMade(error);
+            if (st.st_uid != ::geteuid() && st.st_uid != 0) {
+                throw RuntimeError(Kind::FolderNotPrivate, folder, RuntimeError::OtherUsersLink)
+                        .withPlace(joined(reached, name));
+            }
+            QByteArray text(PATH_MAX, '\0');
+            const ssize_t length = ::readlinkat(link.get(), "", text.data(), size_t(text.size()));
+            if (length < 0 || ++links > maxLinks)
+                throw notMade(length < 0 ? errno : ELOOP);
+            text.resize(length);
+            pending = text.split('/') + pending;
+            if (text.startsWith('/')) {
+                at.reset(::open("/", folderFlags));
+                reached = QStringLiteral("/");
+            }
+            continue;
+        }
+        at = std::move(next);
+        reached = joined(reached, name);
     }
+    if (!at.isOpen())
+        throw notMade(errno);
+    return at;
+}
+
+// The exact name mkostemp gives a copy's part below: six letters or digits.
+bool isCopyPart(const char *name)
+{
+    static const QRegularExpression part(QStringLiteral("\\A\\.data\\.txt\\.[A-Za-z0-9]{6}\\z"));
+    return part.match(QLatin1String(name)).hasMatch();
+}
+
+// A copy killed before its part was linked into place leaves the part
+// behind. A copy still running holds a lock on its part and keeps it.
+void removeCopyParts()
+{
+    DIR *folder = ::opendir(".");
+    if (!folder)
+        return;
+    while (const dirent *entry = ::readdir(folder)) {
+        if (!isCopyPart(entry->d_name))
+            continue;
+        const Descriptor part(::openat(::dirfd(folder), entry->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+        struct stat st;
+        if (part.isOpen() && ::fstat(part.get(), &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid()
+            && ::flock(part.get(), LOCK_EX | LOCK_NB) == 0)
+            ::unlinkat(::dirfd(folder), entry->d_name, 0);
+    }
+    ::closedir(folder);
 }
 
 // Copied under another name first, then linked into place: the list
@@ -39,23 +128,41 @@ void copyExample(const QString &example)
     if (!from.open(QIODevice::ReadOnly))
         return;
     const QByteArray bytes = from.read(1 << 20);
-    char part[] = ".data.txt.XXXXXX";
-    const int fd = ::mkostemp(part, O_CLOEXEC);
-    if (fd < 0)
-        return;
-    const bool written = ::write(fd, bytes.constData(), size_t(bytes.size())) == bytes.size() && ::fsync(fd) == 0;
-    ::close(fd);
-    if (written)
-        (void)!::link(part, "data.txt");
-    ::unlink(part);
+    for (int attempt = 1;; ++attempt) {
+        char part[] = ".data.txt.XXXXXX";
+        const Descriptor file(::mkostemp(part, O_CLOEXEC));
+        // Locked at once, so that another start clearing parts passes it by.
+        if (file.isOpen())
+            (void)::flock(file.get(), LOCK_EX);
+        const bool copied = file.isOpen() && Descriptor::writeAll(file.get(), bytes.constData(), bytes.size(), 0)
+                && ::fsync(file.get()) == 0 && (::link(part, "data.txt") == 0 || errno == EEXIST);
+        const int error = errno;
+        if (file.isOpen())
+            ::unlink(part);
+        if (copied)
+            return;
+        // Another start took the part for a leftover before it was locked.
+        if (error != ENOENT || attempt == 3)
+            throw RuntimeError(Kind::FileNotWritten, QStringLiteral("data.txt")).withErrno(error);
+    }
 }
 }
 
 QString DataFolder::path()
 {
-    const QString home = qEnvironmentVariable("XDG_DATA_HOME");
-    const QString base = QDir::isAbsolutePath(home) ? home : QDir::homePath() + QStringLiteral("/.local/share");
+    const QString data = qEnvironmentVariable("XDG_DATA_HOME");
+    const QString base = QDir::isAbsolutePath(data) ? data : home() + QStringLiteral("/.local/share");
     return QDir::cleanPath(base + QStringLiteral("/hizli"));
+}
+
+QString DataFolder::home()
+{
+    QString home = qEnvironmentVariable("HOME");
+    if (!QDir::isAbsolutePath(home)) {
+        const passwd *user = ::getpwuid(::geteuid());
+        home = user ? QFile::decodeName(user->pw_dir) : QString();
+    }
+    return QDir::isAbsolutePath(home) ? QDir::cleanPath(home) : QStringLiteral("/");
 }
 
 QString DataFolder::exampleList()
@@ -67,10 +174,17 @@ QString DataFolder::exampleList()
 void DataFolder::enter()
 {
     const QString folder = path();
-    makeFolders(folder);
-    if (::chdir(QFile::encodeName(folder).constData()) != 0)
-        throw RuntimeError(RuntimeError::Kind::FolderNotMade, folder).withErrno(errno);
+    const Descriptor entered = openFolder(folder);
     struct stat st;
+    if (::fstat(entered.get(), &st) != 0)
+        throw RuntimeError(Kind::FolderNotMade, folder).withErrno(errno);
+    if (st.st_uid != ::geteuid())
+        throw RuntimeError(Kind::FolderNotPrivate, folder, RuntimeError::OtherOwner);
+    if (st.st_mode & (S_IWGRP | S_IWOTH))
+        throw RuntimeError(Kind::FolderNotPrivate, folder, RuntimeError::OpenToOthers);
+    if (::fchdir(entered.get()) != 0)
+        throw RuntimeError(Kind::FolderNotMade, folder).withErrno(errno);
+    removeCopyParts();
     const QString example = exampleList();
     // A dangling link counts as a list too: it is the user's, not ours to replace.
     if (::lstat("data.txt", &st) != 0 && errno == ENOENT && !example.isEmpty())

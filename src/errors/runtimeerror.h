@@ -29,7 +29,9 @@ public:
         ChoiceNotStorable, // subject: the chosen file's path; character
         StartFailed, // subject: command line
         FolderNotRead, // subject: folder; error: ENOENT or EACCES
-        FolderNotMade, // subject: the list's folder; error: errno
+        FolderNotMade, // subject: the list's folder; error: errno; place: a folder root did not make, number: the
+                       // owner of the folder it would have been made in
+        FolderNotPrivate, // subject: the list's folder; number: an Exposure; place: the link of OtherUsersLink
         ProgramMissing, // subject: the program a command line names
         FileBusy, // subject: file name; number: a Holder
         LinkNotFollowed, // subject: file name; number: the link's owner; place: the link
@@ -44,6 +46,8 @@ public:
     // Who stood in a save's way: another program that changed the file at
     // that moment, or another launcher of the user's that was saving it.
     enum Holder { ChangedMeanwhile = 0, HeldByLauncher };
+    // How others could reach into the list's folder.
+    enum Exposure { OtherOwner = 1, OpenToOthers, OtherUsersLink };
 
     RuntimeError(Kind kind, QString subject, int number = 0);
 

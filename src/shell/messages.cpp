@@ -20,6 +20,14 @@ QString Messages::describe(const QString &character)
     return QStringLiteral("\"%1\" (U+%2)").arg(character, QString::number(code, 16).toUpper().rightJustified(4, u'0'));
 }
 
+// A user by name and number, or by number alone where the name is unknown.
+QString Messages::owner(int id)
+{
+    const passwd *user = ::getpwuid(uid_t(id));
+    const QString number = QStringLiteral("kimlik %1").arg(id);
+    return user ? QString::fromLocal8Bit(user->pw_name) + QStringLiteral(", ") + number : number;
+}
+
 QString Messages::reason(const RuntimeError &error)
 {
     if (error.subjectIsFolder())
@@ -71,14 +79,6 @@ QString Messages::advice(const RuntimeError &error)
         return QStringLiteral("Klasöre yazma izniniz olduğunu ve diskte yer bulunduğunu "
                               "denetleyip yeniden deneyin.");
     }
-}
-
-// A user by name and number, or by number where the system knows no name.
-QString Messages::owner(int uid)
-{
-    const passwd *user = ::getpwuid(uid_t(uid));
-    const QString id = QStringLiteral("kimlik %1").arg(uid);
-    return user ? QString::fromLocal8Bit(user->pw_name) + QStringLiteral(", ") + id : id;
 }
 
 QString Messages::listChanged(const QString &name)
@@ -302,10 +302,39 @@ QString Messages::text(const RuntimeError &error)
                               "olabilir. Ayarlar penceresinde bu kısayolun yolunu düzeltin.")
                 .arg(subject);
     case Kind::FolderNotMade:
+        if (!error.place().isEmpty()) {
+            return QStringLiteral("Hızlı listesinin klasörü \"%1\" açılamadı: \"%2\" klasörü oluşturulmadı, çünkü "
+                                  "içinde bulunacağı klasör başka bir kullanıcının (%3).\n\nYönetici (root) olarak "
+                                  "çalışan Hızlı, başka kullanıcıların klasörlerinde klasör oluşturmaz: o kullanıcı "
+                                  "kendi klasörüne artık yazamazdı. Hızlı'yı o kullanıcının hesabından başlatın ya da "
+                                  "HOME'u (veya XDG_DATA_HOME'u) kendi klasörünüze ayarlayın.")
+                    .arg(subject, error.place(), owner(error.number()));
+        }
         return QStringLiteral("Hızlı listesinin klasörü \"%1\" açılamadı: %2.\n\n"
                               "Bu klasörü oluşturup kendinize yazma izni verin ya da Hızlı'yı "
                               "listenizin bulunduğu klasörden başlatın.")
                 .arg(subject, reason(error));
+    case Kind::FolderNotPrivate: {
+        const QString rule = QStringLiteral("Hızlı yalnızca size ait ve başkalarına kapalı bir klasördeki listenin "
+                                            "programlarını başlatır.\n\n");
+        if (error.number() == RuntimeError::OtherOwner) {
+            return QStringLiteral("Hızlı listesinin klasörü \"%1\" kullanılmadı: klasör başka bir kullanıcının.\n\n"
+                                  "%2Klasör sizinse sahipliğini geri alın (sudo chown \"$USER\" \"%1\") ve "
+                                  "Hızlı'yı yeniden başlatın; değilse HOME'u ya da XDG_DATA_HOME'u kendi "
+                                  "klasörünüze ayarlayın.")
+                    .arg(subject, rule);
+        }
+        if (error.number() == RuntimeError::OpenToOthers) {
+            return QStringLiteral("Hızlı listesinin klasörü \"%1\" kullanılmadı: klasöre başkaları da "
+                                  "yazabiliyor.\n\n%2İçindeki listenin sizin listeniz olduğunu denetleyin, sonra "
+                                  "klasörü başkalarına kapatın (chmod 700 \"%1\") ve Hızlı'yı yeniden başlatın.")
+                    .arg(subject, rule);
+        }
+        return QStringLiteral("Hızlı listesinin klasörü \"%1\" kullanılmadı: klasöre başka bir kullanıcının \"%2\" "
+                              "sembolik bağlantısından geçilerek varılıyor.\n\n%3Bağlantıyı kaldırın ya da "
+                              "XDG_DATA_HOME'u kendi klasörünüze ayarlayın, sonra Hızlı'yı yeniden başlatın.")
+                .arg(subject, error.place(), rule);
+    }
     }
     return {};
 }

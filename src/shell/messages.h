@@ -35,7 +35,7 @@ public:
     static QString describe(const QString &character);
 
 private:
+    static QString owner(int id);
     static QString reason(const RuntimeError &error);
     static QString advice(const RuntimeError &error);
-    static QString owner(int uid);
 };
