@@ -78,6 +78,11 @@ private slots:
             QVERIFY(e);
             QCOMPARE(std::pair(e->kind(), e->subject()), std::pair(kind, QString(subject)));
         }
+        // A failed start names the folder the program was started in.
+        ProcessStarter::setStartFolder(path("prog x"));
+        const std::optional<RuntimeError> e = raised([] { ProcessStarter::start("./missing"); });
+        ProcessStarter::setStartFolder({});
+        QCOMPARE(e->place(), path("prog x"));
     }
 
     // hizli --desktop's list folder, s/hizli here: entered only where private; root makes nothing in another's.

@@ -62,10 +62,11 @@ private slots:
             "\"data.txt\" dosyası \"@\" klasörüne yazılamadı: dosya sistemi salt okunur.\n\nDosya sistemini "
             "yazılabilir olarak bağlayın ya da listeyi yazılabilir bir klasöre taşıyıp Hızlı'yı oradan "
             "başlatın. Dosyanın önceki içeriği olduğu gibi duruyor.");
-        row("command line", E(Kind::StartFailed, "nothing -x"),
+        row("command line, started at home", E(Kind::StartFailed, "nothing -x").withPlace("/ev"),
             "Program başlatılamadı:\nnothing -x\n\nBu komut satırı çalıştırılabilir bir "
-            "program adıyla başlamıyor ya da program çalıştırılamadı (\"@\" klasöründen "
-            "başlatıldı). Ayarlar penceresinde bu kısayolun yolunu düzeltin.");
+            "program adıyla başlamıyor ya da program çalıştırılamadı (\"/ev\" klasöründen "
+            "başlatıldı). Hızlı şimdi kapanıyor; onu yeniden başlatıp Ayarlar penceresinde bu kısayolun yolunu "
+            "düzeltin.");
         const QList<std::pair<E, const char *>> parts = {
             { E(Kind::FolderNotMade, "/v/hizli").withErrno(ENOTDIR),
               "\"/v/hizli\" açılamadı: yoldaki bir ad klasör değil" },

@@ -4,6 +4,7 @@
 #include "desktop/desktop.h"
 #include "errors/runtimeerror.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -209,5 +210,8 @@ void ProcessStarter::start(const QString &commandLine)
             return;
         Desktop::end(startup);
     }
-    throw RuntimeError(RuntimeError::Kind::StartFailed, commandLine);
+    // Named as the folder the program was started in, which is not the
+    // list's when Hızlı came from the desktop menu.
+    throw RuntimeError(RuntimeError::Kind::StartFailed, commandLine)
+            .withPlace(startFolder().isEmpty() ? QDir::currentPath() : QFile::decodeName(startFolder()));
 }

@@ -81,6 +81,12 @@ QString Messages::advice(const RuntimeError &error)
     }
 }
 
+// A launch that fails ends Hızlı: the row is mended at its next start.
+QString Messages::mendLater()
+{
+    return QStringLiteral("Hızlı şimdi kapanıyor; onu yeniden başlatıp Ayarlar penceresinde");
+}
+
 QString Messages::listChanged(const QString &name)
 {
     return QStringLiteral("\"%1\" listesi siz onu bu pencereye okuduktan sonra başka bir program "
@@ -223,14 +229,14 @@ QString Messages::text(const RuntimeError &error)
                 .arg(subject, describe(error.character()));
     case Kind::StartFailed:
         if (subject.trimmed().isEmpty()) {
-            return QStringLiteral("Program başlatılamadı: bu kısayolun yolu boş.\n\n"
-                                  "Ayarlar penceresinde bu kısayola bir program seçin.");
+            return QStringLiteral("Program başlatılamadı: bu kısayolun yolu boş.\n\n%1 bu kısayola bir program "
+                                  "seçin.")
+                    .arg(mendLater());
         }
         return QStringLiteral("Program başlatılamadı:\n%1\n\nBu komut satırı çalıştırılabilir bir "
                               "program adıyla başlamıyor ya da program çalıştırılamadı (\"%2\" "
-                              "klasöründen başlatıldı). Ayarlar penceresinde bu kısayolun yolunu "
-                              "düzeltin.")
-                .arg(subject, error.folder());
+                              "klasöründen başlatıldı). %3 bu kısayolun yolunu düzeltin.")
+                .arg(subject, error.place().isEmpty() ? error.folder() : error.place(), mendLater());
     case Kind::FileBusy:
         return QStringLiteral("\"%1\" dosyası \"%2\" klasörüne yazılamadı: %3\n\nBirkaç saniye sonra yeniden "
                               "kaydedin. Dosyanın önceki içeriği olduğu gibi duruyor.")
@@ -299,8 +305,8 @@ QString Messages::text(const RuntimeError &error)
     case Kind::ProgramMissing:
         return QStringLiteral("Program başlatılamadı: \"%1\" yok ya da çalıştırılabilir bir program "
                               "değil.\n\nProgram kaldırılmış, taşınmış ya da bulunduğu sürücü çıkarılmış "
-                              "olabilir. Ayarlar penceresinde bu kısayolun yolunu düzeltin.")
-                .arg(subject);
+                              "olabilir. %2 bu kısayolun yolunu düzeltin.")
+                .arg(subject, mendLater());
     case Kind::FolderNotMade:
         if (!error.place().isEmpty()) {
             return QStringLiteral("Hızlı listesinin klasörü \"%1\" açılamadı: \"%2\" klasörü oluşturulmadı, çünkü "

@@ -38,4 +38,5 @@ private:
     static QString owner(int id);
     static QString reason(const RuntimeError &error);
     static QString advice(const RuntimeError &error);
+    static QString mendLater();
 };
