@@ -13,6 +13,7 @@
 #include <xcb/xcb.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <initializer_list>
@@ -136,6 +137,13 @@ QByteArray quoted(const QByteArray &value)
     return result + '"';
 }
 
+xcb_atom_t frameExtents(xcb_connection_t *connection)
+{
+    // Asked once: every property change of the windows is compared with it.
+    static const xcb_atom_t atom = atoms(connection, { "_NET_FRAME_EXTENTS" }).front();
+    return atom;
+}
+
 int screenNumber()
 {
     // Only called with a display Qt has connected to, which parses.
@@ -242,6 +250,47 @@ void Desktop::keepOutOfTaskbar(QWidget *window)
             atoms(connection, { "_NET_WM_STATE", "_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER" });
     xcb_change_property(connection, XCB_PROP_MODE_APPEND, xcb_window_t(window->winId()), found[0], XCB_ATOM_ATOM, 32, 2,
                         &found[1]);
+}
+
+std::optional<QMargins> Desktop::frame(const QWidget *window)
+{
+    xcb_connection_t *connection = x11();
+    if (!connection || !window->testAttribute(Qt::WA_WState_Created))
+        return std::nullopt;
+    const xcb_get_property_cookie_t cookie = xcb_get_property(connection, 0, xcb_window_t(window->winId()),
+                                                              frameExtents(connection), XCB_ATOM_CARDINAL, 0, 4);
+    const std::unique_ptr<xcb_get_property_reply_t, decltype(&std::free)> reply {
+        xcb_get_property_reply(connection, cookie, nullptr), &std::free
+    };
+    if (!reply || reply->format != 32 || reply->value_len != 4)
+        return std::nullopt;
+    const auto *extents = static_cast<const uint32_t *>(xcb_get_property_value(reply.get()));
+    // Reported in device pixels, left, right, top, bottom. A part of a
+    // device-independent pixel is a whole one, or the frame's last row of
+    // device pixels would lie beyond the screen's edge at scale 2. A width
+    // beyond all measure is cut short before it turns negative.
+    const qreal ratio = window->devicePixelRatio();
+    const auto pixels = [ratio](uint32_t device) { return int(std::ceil(std::min(device, 1U << 16) / ratio)); };
+    return QMargins(pixels(extents[0]), pixels(extents[2]), pixels(extents[1]), pixels(extents[3]));
+}
+
+bool Desktop::framing(const QByteArray &eventType, const void *message)
+{
+    // Every event of the windows comes this way, pointer motion too.
+    if (eventType != "xcb_generic_event_t")
+        return false;
+    xcb_connection_t *connection = x11();
+    if (!connection)
+        return false;
+    const auto *event = static_cast<const xcb_generic_event_t *>(message);
+    switch (event->response_type & 0x7f) {
+    case XCB_MAP_NOTIFY:
+        return true;
+    case XCB_PROPERTY_NOTIFY:
+        return reinterpret_cast<const xcb_property_notify_event_t *>(event)->atom == frameExtents(connection);
+    default:
+        return false;
+    }
 }
 
 Desktop::Startup Desktop::begin(const QString &program)

@@ -3,15 +3,18 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QMargins>
 #include <QString>
 
+#include <optional>
 #include <vector>
 
 class QWidget;
 
 // What the program asks of the desktop beyond Qt's own calls: which display
-// to open, the launcher's place outside the taskbar, and the startup
-// notification that gives a started program the focus. All of it is X11's;
+// to open, the launcher's place outside the taskbar, the frames the window
+// manager puts around the windows, and the startup notification that gives a
+// started program the focus. All of it is X11's;
 // elsewhere the calls do nothing.
 class Desktop
 {
@@ -30,6 +33,14 @@ public:
 
     // Sets _NET_WM_STATE_SKIP_TASKBAR and _SKIP_PAGER on a window not yet shown.
     static void keepOutOfTaskbar(QWidget *window);
+
+    // The frame the window manager has put around window, as it reports it
+    // in _NET_FRAME_EXTENTS, in the window's device-independent pixels; none
+    // before it has framed the window.
+    static std::optional<QMargins> frame(const QWidget *window);
+    // Whether a native event of a window may bring news of its frame: the
+    // window was mapped, or its _NET_FRAME_EXTENTS changed.
+    static bool framing(const QByteArray &eventType, const void *message);
 
     // A startup-notification sequence for a program about to start, and the
     // entries the program's environment gets for it. A program that is not

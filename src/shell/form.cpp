@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "shell/form.h"
 
+#include "desktop/desktop.h"
 #include "shell/windowevents.h"
 
 #include <QApplication>
@@ -78,7 +79,7 @@ void Form::setVisible(bool visible)
         // Placed when first shown; a hidden window comes back where it was left.
         if (!m_placed) {
             m_placed = true;
-            fitToScreen();
+            fitToScreen(knownFrame());
         }
     }
     QMainWindow::setVisible(true);
@@ -122,7 +123,7 @@ void Form::setPlace(const QRect &client)
 {
     m_place = client;
     if (isVisible())
-        fitToScreen();
+        fitToScreen(m_frame);
     else
         setGeometry(client);
 }
@@ -134,15 +135,18 @@ QRect Form::fitted(const QRect &client, const QMargins &frame, const QRect &area
                              shift(outer.top(), outer.bottom(), area.top(), area.bottom()));
 }
 
-void Form::fitToScreen()
+void Form::fitToScreen(const QMargins &frame)
 {
-    if (m_place.isNull())
+    m_frame = frame;
+    QScreen *own = screen();
+    if (m_place.isNull() || !own)
         return;
-    const QScreen *screen = QGuiApplication::screenAt(m_place.center());
-    if (!screen)
-        screen = QGuiApplication::primaryScreen();
-    if (screen)
-        setGeometry(fitted(m_place, knownFrame(), screen->availableGeometry()));
+    // The screens of another X screen of the display stand at the same
+    // coordinates as this one's, but the window cannot go there.
+    const QScreen *at = own->virtualSiblingAt(m_place.center());
+    const QRect placed = fitted(m_place, frame, (at ? at : own)->availableGeometry());
+    m_fittedAt = placed.topLeft();
+    setGeometry(placed);
 }
 
 void Form::moveEvent(QMoveEvent *event)
@@ -168,7 +172,30 @@ void Form::fitToFrame()
     m_frameGuessed = false;
     knownFrame() = QMargins(inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
                             outer.bottom() - inner.bottom());
-    fitToScreen();
+    fitToScreen(knownFrame());
+}
+
+bool Form::nativeEvent(const QByteArray &eventType, void *message, qintptr *result)
+{
+    if (Desktop::framing(eventType, message))
+        fitToReportedFrame();
+    return QMainWindow::nativeEvent(eventType, message, result);
+}
+
+// On X11 the window manager reports the frame it has put around the window
+// once it has framed it, and again whenever the frame changes: that frame is
+// the one the window is fitted by, not the frame Qt derives from it in its
+// own pixels. A window the user (or the window manager, maximising it) has
+// moved since it was fitted stays where it is.
+void Form::fitToReportedFrame()
+{
+    const std::optional<QMargins> frame = Desktop::frame(this);
+    if (!frame || !isVisible() || geometry().topLeft() != m_fittedAt)
+        return;
+    m_frameGuessed = false;
+    knownFrame() = *frame;
+    if (*frame != m_frame)
+        fitToScreen(*frame);
 }
 
 void Form::hideAll()

@@ -63,11 +63,13 @@ protected:
     void moveEvent(QMoveEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    bool nativeEvent(const QByteArray &eventType, void *message, qintptr *result) override;
 
 private:
     void forget();
-    void fitToScreen();
+    void fitToScreen(const QMargins &frame);
     void fitToFrame();
+    void fitToReportedFrame();
     void returnFocus();
 
     Form **m_slot = nullptr;
@@ -76,6 +78,9 @@ private:
     bool m_placed = false;
     // Until the window manager has framed the window, its frame is a guess.
     bool m_frameGuessed = true;
+    // The frame the window was last fitted by, and where that put it.
+    QMargins m_frame;
+    QPoint m_fittedAt;
     // The window the user came from, which gets the focus back.
     QPointer<Form> m_opener;
 };
