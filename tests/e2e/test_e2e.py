@@ -108,6 +108,16 @@ def active_title():
     return name.value.decode() if name else None
 
 
+def outer_frame(root, pid):
+    """Left, top, right, bottom of pid's framed window below root, by _NET_FRAME_EXTENTS (left, right, top, bottom)."""
+    for window in map(lambda w: X11.create_resource_object("window", w),
+                      root.get_full_property(X11.intern_atom("_NET_CLIENT_LIST"), Xatom.WINDOW).value):
+        frame = window.get_full_property(X11.intern_atom("_NET_FRAME_EXTENTS"), Xatom.CARDINAL)
+        if frame and window.get_full_property(X11.intern_atom("_NET_WM_PID"), Xatom.CARDINAL).value[0] == pid:
+            extents, at, size = frame.value, root.translate_coords(window, 0, 0), window.get_geometry()
+            return at.x - extents[0], at.y - extents[2], at.x + size.width + extents[1], at.y + size.height + extents[3]
+
+
 def keys(*names):
     subprocess.run(["xdotool", "key", "--delay", "150", *names], check=True)
 
@@ -294,6 +304,19 @@ class Hizli(unittest.TestCase):
             wait(lambda: "Hızlı" in x_windows(second.pid), "a second launcher")
             second.kill()
             second.wait()
+
+    def test_launcher_below_a_small_screen_moves_up_to_its_edge(self):
+        display, root = f"{os.environ['DISPLAY'].split('.')[0]}.2", X11.screen(2).root  # 640 × 480
+        openbox = subprocess.Popen(["openbox"], env={**os.environ, "DISPLAY": display}, stderr=subprocess.DEVNULL)
+        self.enterContext(openbox)  # which waits for it at the end, once it is told to go
+        self.addCleanup(openbox.terminate)
+        wait(lambda: root.get_full_property(X11.intern_atom("_NET_CLIENT_LIST"), Xatom.WINDOW), "openbox")
+        for scale in (1, 2):  # at scale 2, within one of Qt's pixels of the edge
+            self.start([(f"c{k}", f"p{k}") for k in range(1, 10)], DISPLAY=display, QT_SCALE_FACTOR=str(scale))
+            frame = wait(lambda: (f := outer_frame(root, self.process.pid)) and f[3] > 480 - scale and f, "the edge")
+            self.assertTrue(0 <= frame[0] < frame[2] <= 640 and 0 <= frame[1] < frame[3] <= 480, (scale, frame))
+            self.process.kill()
+            self.process.wait()
 
     def test_desktop_entry_start(self):
         """hizli --desktop, as the menu entry starts it, from a tree where the example list is installed."""
