@@ -194,6 +194,7 @@ private slots:
         }
         click(settings, "Command2");
         QCOMPARE(boxes(), fields);
+        QCOMPARE(settings.focusWidget(), settings.text(1)); // a screen reader speaks the rows' new text
         settings.text(17)->setText("Yeni, 9");
         QCOMPARE(read("data.txt"), list(fields));
         fields[16] = "Yeni, 9";
@@ -473,6 +474,7 @@ private slots:
     {
         Form3 &picker = browse(2);
         auto *files = control<FileListBox>(picker, "File1");
+        click(picker, "Command2"); // nothing selected yet
         files->setCurrentRow(0);
         click(picker, "Command2");
         auto *drives = control<QComboBox>(picker, "Drive1");
@@ -492,7 +494,8 @@ private slots:
         list->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
         QVERIFY(!drives->view()->isVisible());
         QCOMPARE(prompts,
-                 QStringList({ Messages::text(
+                 QStringList({ Messages::text(RuntimeError(Kind::NoProgramSelected, path("bin"))),
+                               Messages::text(
                                        RuntimeError(Kind::ChoiceNotStorable, path("bin/a\"b.exe")).withCharacter("\"")),
                                Messages::text(RuntimeError(Kind::FolderNotRead, path("none")).withErrno(ENOENT)) }));
         QVERIFY(picker.isVisible());

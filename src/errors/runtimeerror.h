@@ -38,6 +38,7 @@ public:
         CacheNotMade, // subject: file name; place: the cache folder; error: errno
         SaveInterrupted, // subject: file name; previousKept: restored; backup; error: errno
         HandOffNotOurs, // subject: file name; number: the row asked, 0 for none
+        NoProgramSelected, // subject: the folder the file list shows
         FileOfAnother, // subject: file name; number: its owner, who alone may replace it
     };
 

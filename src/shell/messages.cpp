@@ -297,6 +297,10 @@ QString Messages::text(const RuntimeError &error)
                               "\"Gözat\" düğmesine yeniden basıp programı yeniden seçin.")
                 .arg(subject, error.folder())
                 .arg(error.number());
+    case Kind::NoProgramSelected:
+        return QStringLiteral("Program seçilmedi: \"%1\" klasöründe seçili bir program yok.\n\nDosya listesinden "
+                              "bir program seçip yeniden \"Seç\" düğmesine basın ya da başka bir klasör açın.")
+                .arg(subject);
     case Kind::FolderNotRead:
         return QStringLiteral("\"%1\" klasörü okunamadı: %2.\n\n"
                               "Sürücünün takılı ve erişilebilir olduğunu denetleyip yeniden deneyin "

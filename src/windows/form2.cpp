@@ -133,6 +133,11 @@ void Form2::Form_Load()
 
 void Form2::Command2_Click()
 {
+    // The first row takes the focus, so a screen reader speaks what the rows
+    // hold now, and typing begins at the top again. Taken before the rows
+    // change: a screen reader that sees a box's text and cursor change
+    // first takes it for the focus without a word.
+    m_texts[0]->setFocus();
     readRows();
 }
 

@@ -115,9 +115,11 @@ QString Form3::programPath() const
 void Form3::Command2_Click()
 {
     // With nothing selected the row would lose its caption and get a folder
-    // for a program: leave everything as it is.
-    if (m_file1->fileName().isEmpty())
+    // for a program: everything stays as it is, and the user is told why.
+    if (m_file1->fileName().isEmpty()) {
+        Runtime::report(RuntimeError(RuntimeError::Kind::NoProgramSelected, m_file1->path()));
         return;
+    }
 
     // A choice the hand-off file cannot take or give back is reported; the
     // settings window keeps every edit and the picker stays open.
