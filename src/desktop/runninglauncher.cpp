@@ -5,7 +5,9 @@
 
 #include <QCoreApplication>
 #include <QSocketNotifier>
+#include <QTimer>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -17,7 +19,8 @@
 #include <unistd.h>
 
 namespace {
-// A peer that does not answer within this is taken for gone.
+// A peer that does not answer, or does not finish its request, within this
+// is taken for gone.
 constexpr int answerMilliseconds = 2000;
 constexpr qsizetype maxRequest = 1024;
 
@@ -94,6 +97,63 @@ struct Listening
     }
 };
 Listening listening;
+
+// One peer's request, gathered as its bytes arrive: the window goes on
+// while a peer is slow or silent, and any number may be under way. A peer
+// that has not sent a whole line by its deadline, or hangs up, is dropped
+// unanswered.
+class Peer : public QObject
+{
+public:
+    Peer(int fd, const std::function<void(const QByteArray &)> &comeBack)
+        : m_socket(fd)
+        , m_notifier(fd, QSocketNotifier::Read)
+        , m_comeBack(comeBack)
+    {
+        QObject::connect(&m_notifier, &QSocketNotifier::activated, this, &Peer::readSome);
+        m_deadline.setSingleShot(true);
+        QObject::connect(&m_deadline, &QTimer::timeout, this, &Peer::drop);
+        m_deadline.start(answerMilliseconds);
+    }
+
+private:
+    void readSome()
+    {
+        char buffer[256];
+        const ssize_t n =
+                ::recv(m_socket.get(), buffer, std::min(sizeof buffer, size_t(maxRequest - m_request.size())), 0);
+        if (n < 0 && (errno == EAGAIN || errno == EINTR))
+            return;
+        if (n <= 0) {
+            drop();
+            return;
+        }
+        m_request.append(buffer, n);
+        const qsizetype end = m_request.indexOf('\n');
+        if (end < 0 && m_request.size() < maxRequest)
+            return;
+        drop();
+        // MSG_NOSIGNAL: a peer that hung up after its request must not end
+        // this launcher by SIGPIPE. Such a start has given up waiting and may
+        // show a launcher of its own, so this one stays where it is.
+        if (end >= 0 && ::send(m_socket.get(), "ok\n", 3, MSG_NOSIGNAL | MSG_DONTWAIT) == 3)
+            m_comeBack(m_request.left(end));
+    }
+
+    void drop()
+    {
+        m_notifier.setEnabled(false);
+        m_deadline.stop();
+        deleteLater();
+    }
+
+    // Declared first, so that it closes after the notifier that watches it.
+    Descriptor m_socket;
+    QSocketNotifier m_notifier;
+    QTimer m_deadline;
+    std::function<void(const QByteArray &)> m_comeBack;
+    QByteArray m_request;
+};
 }
 
 bool RunningLauncher::handOver(const QByteArray &startupId)
@@ -114,7 +174,7 @@ bool RunningLauncher::handOver(const QByteArray &startupId)
     if (::connect(peer.get(), reinterpret_cast<const sockaddr *>(&address), sizeof address) == 0) {
         const QByteArray request = startupId.left(maxRequest - 1) + '\n';
         char reply[3] = {};
-        answered = ::write(peer.get(), request.constData(), size_t(request.size())) == request.size()
+        answered = ::send(peer.get(), request.constData(), size_t(request.size()), MSG_NOSIGNAL) == request.size()
                 && waitFor(peer.get(), POLLIN) && ::read(peer.get(), reply, 3) == 3
                 && std::memcmp(reply, "ok\n", 3) == 0;
     }
@@ -148,20 +208,8 @@ void RunningLauncher::listen(const std::function<void(const QByteArray &)> &come
     const int fd = listening.server.get();
     auto *notifier = new QSocketNotifier(fd, QSocketNotifier::Read, QCoreApplication::instance());
     QObject::connect(notifier, &QSocketNotifier::activated, notifier, [fd, comeBack] {
-        const Descriptor peer(::accept4(fd, nullptr, nullptr, SOCK_CLOEXEC));
-        // The peer writes its request before it waits for the answer.
-        QByteArray request;
-        char buffer[256];
-        while (!request.contains('\n') && request.size() < maxRequest && waitFor(peer.get(), POLLIN)) {
-            const ssize_t n = ::read(peer.get(), buffer, sizeof buffer);
-            if (n <= 0)
-                break;
-            request.append(buffer, n);
-        }
-        const bool whole = request.contains('\n');
-        if (whole)
-            (void)!::write(peer.get(), "ok\n", 3);
-        if (whole)
-            comeBack(request.left(request.indexOf('\n')));
+        const int peer = ::accept4(fd, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+        if (peer >= 0)
+            new Peer(peer, comeBack);
     });
 }
