@@ -2,17 +2,17 @@
 #include "desktop/runninglauncher.h"
 
 #include "files/descriptor.h"
+#include "files/runtimefolder.h"
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QSocketNotifier>
 #include <QTimer>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <poll.h>
-#include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -24,53 +24,49 @@ namespace {
 constexpr int answerMilliseconds = 2000;
 constexpr qsizetype maxRequest = 1024;
 
-struct Place
+// The display this start shows on. A launcher on another display (a local
+// and a remote session of the same user) is out of the user's sight, so
+// each display has its own; the screen part names the same server.
+QByteArray display()
 {
-    QByteArray socket;
-    QByteArray lock;
-};
-
-// Only a folder of this user's own that no one else may enter: the socket
-// answers whoever can reach it.
-bool isPrivateFolder(const QByteArray &folder)
-{
-    struct stat st;
-    return ::lstat(folder.constData(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::geteuid()
-            && (st.st_mode & 077) == 0;
+    const QByteArray x = qgetenv("DISPLAY");
+    if (x.isEmpty())
+        return "wayland " + qgetenv("WAYLAND_DISPLAY");
+    const qsizetype colon = x.lastIndexOf(':');
+    QByteArray host = x.left(colon);
+    if (host == "unix")
+        host.clear();
+    const QByteArray number = x.mid(colon + 1).split('.').first();
+    return "x11 " + host + ':' + number;
 }
 
-Place place()
+// The name of this folder's and display's launcher in the runtime folder,
+// empty where there is none. The display name is hashed: it may hold any
+// byte and be long.
+QByteArray placeName()
 {
-    QByteArray folder = qgetenv("XDG_RUNTIME_DIR");
-    if (!folder.startsWith('/') || !isPrivateFolder(folder)) {
-        folder = "/tmp/hizli-" + QByteArray::number(::geteuid());
-        ::mkdir(folder.constData(), 0700);
-        if (!isPrivateFolder(folder))
-            return {};
-    }
     struct stat here;
     if (::stat(".", &here) != 0)
         return {};
-    const QByteArray name = folder + "/hizli-" + QByteArray::number(quint64(here.st_dev)) + '-'
-            + QByteArray::number(quint64(here.st_ino));
-    sockaddr_un address;
-    if (std::size_t(name.size()) + 5 >= sizeof address.sun_path)
-        return {};
-    return { name + ".sock", name + ".lock" };
+    return "hizli-" + QByteArray::number(quint64(here.st_dev)) + '-' + QByteArray::number(quint64(here.st_ino)) + '-'
+            + QCryptographicHash::hash(display(), QCryptographicHash::Sha256).toHex().left(16);
 }
 
-sockaddr_un addressOf(const QByteArray &path)
+// False where the path does not fit a socket address.
+bool addressOf(const QByteArray &path, sockaddr_un *address)
 {
-    sockaddr_un address {};
-    address.sun_family = AF_UNIX;
-    std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
-    return address;
+    *address = {};
+    address->sun_family = AF_UNIX;
+    if (path.isEmpty() || std::size_t(path.size()) >= sizeof address->sun_path)
+        return false;
+    std::memcpy(address->sun_path, path.constData(), size_t(path.size()));
+    return true;
 }
 
-bool waitFor(int fd, short events)
+QByteArray socketPath(const QByteArray &name)
 {
-    pollfd ready { fd, events, 0 };
-    return ::poll(&ready, 1, answerMilliseconds) == 1 && (ready.revents & events);
+    const QByteArray folder = RuntimeFolder::path();
+    return folder.isEmpty() || name.isEmpty() ? QByteArray() : folder + '/' + name + ".sock";
 }
 
 // Held from a start that found no launcher until it listens itself, so that
@@ -154,28 +150,24 @@ private:
     std::function<void(const QByteArray &)> m_comeBack;
     QByteArray m_request;
 };
-}
+} // namespace
 
 bool RunningLauncher::handOver(const QByteArray &startupId)
 {
-    const Place here = place();
-    if (here.socket.isEmpty())
+    const QByteArray name = placeName();
+    sockaddr_un address;
+    if (!addressOf(socketPath(name), &address))
         return false;
-    heldLock.reset(::open(here.lock.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
-    for (int waited = 0; heldLock.isOpen() && ::flock(heldLock.get(), LOCK_EX | LOCK_NB) != 0; waited += 10) {
-        if (waited >= answerMilliseconds)
-            release();
-        else
-            ::usleep(10000);
-    }
+    // Past the wait the holder is taken for hung, and this start goes on.
+    RuntimeFolder::lockWithin(&heldLock, name + ".lock", answerMilliseconds);
     const Descriptor peer(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
-    const sockaddr_un address = addressOf(here.socket);
     bool answered = false;
     if (::connect(peer.get(), reinterpret_cast<const sockaddr *>(&address), sizeof address) == 0) {
         const QByteArray request = startupId.left(maxRequest - 1) + '\n';
         char reply[3] = {};
+        pollfd ready { peer.get(), POLLIN, 0 };
         answered = ::send(peer.get(), request.constData(), size_t(request.size()), MSG_NOSIGNAL) == request.size()
-                && waitFor(peer.get(), POLLIN) && ::read(peer.get(), reply, 3) == 3
+                && ::poll(&ready, 1, answerMilliseconds) == 1 && ::read(peer.get(), reply, 3) == 3
                 && std::memcmp(reply, "ok\n", 3) == 0;
     }
     if (answered)
@@ -185,24 +177,24 @@ bool RunningLauncher::handOver(const QByteArray &startupId)
 
 void RunningLauncher::listen(const std::function<void(const QByteArray &)> &comeBack)
 {
-    const Place here = place();
-    if (here.socket.isEmpty()) {
+    const QByteArray path = socketPath(placeName());
+    sockaddr_un address;
+    if (!addressOf(path, &address)) {
         release();
         return;
     }
     Descriptor server(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
-    const sockaddr_un address = addressOf(here.socket);
     struct stat st;
     // What stands there belongs to a launcher that is gone or did not answer.
-    if (::lstat(here.socket.constData(), &st) == 0 && S_ISSOCK(st.st_mode))
-        ::unlink(here.socket.constData());
+    if (::lstat(path.constData(), &st) == 0 && S_ISSOCK(st.st_mode))
+        ::unlink(path.constData());
     if (::bind(server.get(), reinterpret_cast<const sockaddr *>(&address), sizeof address) != 0
-        || ::listen(server.get(), SOMAXCONN) != 0 || ::lstat(here.socket.constData(), &st) != 0) {
+        || ::listen(server.get(), SOMAXCONN) != 0 || ::lstat(path.constData(), &st) != 0) {
         release();
         return;
     }
     listening.server = std::move(server);
-    listening.path = here.socket;
+    listening.path = path;
     listening.inode = st.st_ino;
     release();
     const int fd = listening.server.get();

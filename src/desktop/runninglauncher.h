@@ -5,11 +5,12 @@
 
 #include <functional>
 
-// The launcher of this user that already runs in this folder, reached by a
-// socket in the user's runtime folder named after the folder's identity: a
-// second start there hands its request over and ends, so that starting
-// Hızlı again brings back the one that runs. A start in another folder,
-// with another list, is a launcher of its own.
+// The launcher of this user that already runs in this folder on this
+// display, reached by a socket in the user's runtime folder named after the
+// folder's identity and the display: a second start there hands its request
+// over and ends, so that starting Hızlı again brings back the one that runs.
+// A start in another folder, with another list, or on another display, where
+// the first is out of sight, is a launcher of its own.
 class RunningLauncher
 {
 public:

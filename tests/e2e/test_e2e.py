@@ -100,6 +100,16 @@ def x_windows(pid):
     return found
 
 
+def launcher_shown(pid):
+    """Whether a process shows its launcher window, on whichever display, as the accessibility bus tells."""
+    desktop = pyatspi.Registry.getDesktop(0)
+    for app in filter(None, (desktop.getChildAtIndex(i) for i in range(desktop.childCount))):
+        if app.get_process_id() == pid:
+            app.set_cache_mask(Atspi.Cache.NONE)
+            return any(frame.getState().contains(pyatspi.STATE_SHOWING) for frame in find(app, "frame", "Hızlı"))
+    return False
+
+
 def active_title():
     """The title of the window that has the keyboard focus, as the window manager says."""
     active = X11.screen(SCREEN).root.get_full_property(X11.intern_atom("_NET_ACTIVE_WINDOW"), Xatom.WINDOW)
@@ -293,7 +303,10 @@ class Hizli(unittest.TestCase):
         drip.connect(path)
         startup, windows = f"e2e-second_TIME{x_server_time()}", len(X11.screen(SCREEN).root.query_tree().children)
         begun = time.monotonic()
-        second = subprocess.Popen([HIZLI], cwd=self.folder, env={**self.env, "DESKTOP_STARTUP_ID": startup})
+        # Named without its screen, the display is still the first launcher's.
+        screenless = self.env["DISPLAY"].split(".")[0]
+        second = subprocess.Popen([HIZLI], cwd=self.folder, env={**self.env, "DESKTOP_STARTUP_ID": startup,
+                                                                 "DISPLAY": screenless})
         while second.poll() is None and time.monotonic() - begun < 2:
             drip.send(b"d")
             time.sleep(0.1)
@@ -303,15 +316,22 @@ class Hizli(unittest.TestCase):
         self.assertEqual(wait(lambda: startup_messages(listener), "the startup message"),
                          [f"active: 1 {startup.split('_TIME')[1]}", f'remove: ID="{startup}"'])
         self.assertEqual(len(X11.screen(SCREEN).root.query_tree().children), windows)  # the messages' window is gone
-        # Another folder, another list, and a launcher that hangs and cannot answer: a launcher of its own.
+        # Another folder and list, another X server, a launcher that hangs and cannot answer: a launcher of its own.
         elsewhere = os.path.join(self.folder, "iş")
         os.mkdir(elsewhere)
         shutil.copy(os.path.join(self.folder, "data.txt"), elsewhere)
-        for folder in (elsewhere, self.folder):
-            if folder == self.folder:
+        number, told = os.pipe()
+        server = subprocess.Popen(["Xvfb", "-displayfd", str(told)], pass_fds=[told], stderr=subprocess.DEVNULL)
+        self.addCleanup(server.kill)
+        os.close(told)
+        with os.fdopen(number) as given:
+            apart = f":{given.readline().strip()}"
+        for folder, display, hung in ((elsewhere, self.env["DISPLAY"], False), (self.folder, apart, False),
+                                      (self.folder, self.env["DISPLAY"], True)):
+            if hung:
                 self.process.send_signal(signal.SIGSTOP)
-            second = subprocess.Popen([HIZLI], cwd=folder, env=self.env)
-            wait(lambda: "Hızlı" in x_windows(second.pid), "a second launcher")
+            second = subprocess.Popen([HIZLI], cwd=folder, env={**self.env, "DISPLAY": display})
+            wait(lambda: launcher_shown(second.pid), "a second launcher")
             second.kill()
             second.wait()
 
