@@ -27,6 +27,30 @@ bool given(int argc, char **argv, const char *option)
     }
     return false;
 }
+
+// The first argument that is neither Hızlı's option nor one of the options
+// QApplication takes for itself (-style, -platform NAME, ...); empty when
+// there is none.
+QByteArray unknownArgument(int argc, char **argv)
+{
+    static const QList<QByteArray> ours = { "--desktop", "--help", "-h", "--version" };
+    static const QList<QByteArray> qtWithValue = {
+        "platform", "platformpluginpath", "platformtheme", "plugin",  "qwindowgeometry", "geometry", "qwindowicon",
+        "icon",     "qwindowtitle",       "title",         "session", "display",         "style",    "stylesheet",
+        "name"
+    };
+    static const QList<QByteArray> qtFlags = { "reverse", "widgetcount", "nograb", "dograb", "sync" };
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray argument = argv[i];
+        const QByteArray name = argument.mid(argument.startsWith("--") ? 2 : 1).split('=').first();
+        if (ours.contains(argument) || (argument.startsWith('-') && qtFlags.contains(name)))
+            continue;
+        if (!argument.startsWith('-') || !qtWithValue.contains(name))
+            return argument;
+        i += argument.contains('=') ? 0 : 1;
+    }
+    return {};
+}
 }
 
 int main(int argc, char **argv)
@@ -39,6 +63,11 @@ int main(int argc, char **argv)
     if (given(argc, argv, "--version")) {
         std::puts("hizli " HIZLI_VERSION);
         return 0;
+    }
+    // A mistyped option (in a desktop entry, say) is said, not ignored.
+    if (const QByteArray unknown = unknownArgument(argc, argv); !unknown.isEmpty()) {
+        std::fputs(Messages::unknownOption(unknown).constData(), stderr);
+        return 2;
     }
     // From the desktop menu the list lives in the user's data folder, and
     // the programs and the picker begin at home, as anything started from
@@ -66,9 +95,11 @@ int main(int argc, char **argv)
     static char platform[] = "-platform";
     static char xcb[] = "xcb";
     static char wayland[] = "wayland";
-    switch (Desktop::reachable(argc, argv)) {
+    const Desktop::Display display = Desktop::reachable(argc, argv);
+    switch (display) {
     case Desktop::Display::None:
-        std::fputs(Messages::noDisplay().constData(), stderr);
+    case Desktop::Display::Refused:
+        std::fputs(Messages::noDisplay(display == Desktop::Display::Refused).constData(), stderr);
         return 1;
     case Desktop::Display::X11:
         args.insert(args.begin() + 1, { platform, xcb });

@@ -79,23 +79,21 @@ bool socketAnswers(const QByteArray &path)
     return ::connect(socket.get(), reinterpret_cast<sockaddr *>(&address), sizeof address) == 0;
 }
 
-bool xServerAnswers()
+// Only the whole handshake tells a server that takes this client from one
+// that refuses it (no authorization), which Qt could not open.
+Desktop::Display xServer()
 {
     const QByteArray display = qgetenv("DISPLAY");
     if (display.isEmpty())
-        return false;
-    // A local server's socket answers in microseconds; the full handshake
-    // costs most of a millisecond of start-up, so it is left for displays
-    // elsewhere (ssh -X) and for servers without the usual socket file.
-    if (display.startsWith(':')) {
-        const QByteArray number = display.mid(1).split('.').first();
-        if (socketAnswers("/tmp/.X11-unix/X" + number))
-            return true;
-    }
+        return Desktop::Display::None;
     xcb_connection_t *connection = xcb_connect(nullptr, nullptr);
     const bool answers = xcb_connection_has_error(connection) == 0;
     xcb_disconnect(connection);
-    return answers;
+    if (answers)
+        return Desktop::Display::X11;
+    const bool refuses =
+            display.startsWith(':') && socketAnswers("/tmp/.X11-unix/X" + display.mid(1).split('.').first());
+    return refuses ? Desktop::Display::Refused : Desktop::Display::None;
 }
 
 bool compositorAnswers()
@@ -226,11 +224,10 @@ Desktop::Display Desktop::reachable(int argc, char **argv)
         if (std::strcmp(argv[i], "-platform") == 0)
             return Display::Chosen;
     }
-    if (xServerAnswers())
-        return Display::X11;
-    if (compositorAnswers())
-        return Display::Wayland;
-    return Display::None;
+    const Display x = xServer();
+    if (x == Display::X11)
+        return x;
+    return compositorAnswers() ? Display::Wayland : x;
 }
 
 void Desktop::watchUserInput()
@@ -341,7 +338,9 @@ void Desktop::activate(QWidget *window, const QByteArray &startupId)
         const qsizetype at = startupId.lastIndexOf("_TIME");
         bool known = false;
         xcb_timestamp_t time = at >= 0 ? startupId.mid(at + 5).toUInt(&known) : 0;
-        if (!known)
+        // A time of 0 (gtk-launch's) is none: a window manager that weighs
+        // the request by it would keep the launcher behind.
+        if (!known || time == 0)
             time = serverTimeNow();
         xcb_client_message_event_t event {};
         event.response_type = XCB_CLIENT_MESSAGE;

@@ -19,12 +19,13 @@ class QWidget;
 class Desktop
 {
 public:
-    enum class Display { X11, Wayland, Chosen, None };
+    enum class Display { X11, Wayland, Chosen, None, Refused };
 
     // Run before QApplication, which aborts when it finds no display. An X
-    // server that answers comes first, as the windows' fixed places need it;
-    // a Wayland compositor alone serves as well. A platform the user chose
-    // with QT_QPA_PLATFORM or -platform is left to Qt.
+    // server that takes this client comes first, as the windows' fixed places
+    // need it; a Wayland compositor serves as well. Refused: an X server that
+    // refuses this client, and no compositor. A platform the user chose with
+    // QT_QPA_PLATFORM or -platform is left to Qt.
     static Display reachable(int argc, char **argv);
 
     // Notes the X server time of each press and key, from which a started

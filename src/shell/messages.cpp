@@ -116,12 +116,26 @@ QStringList Messages::listMovedAnswers()
     return { QStringLiteral("Yine de kaydet"), QStringLiteral("Dosyayı koru") };
 }
 
-QByteArray Messages::noDisplay()
+QByteArray Messages::noDisplay(bool refused)
 {
+    if (refused) {
+        return QStringLiteral("hizli: Açılacak bir ekran yok: DISPLAY'in gösterdiği X sunucusu (%1) bu "
+                              "programı kabul etmiyor (yetki yok: XAUTHORITY'yi denetleyin) ve WAYLAND_DISPLAY "
+                              "bir Wayland oturumuna ulaşmıyor.\n")
+                .arg(qEnvironmentVariable("DISPLAY"))
+                .toLocal8Bit();
+    }
     return QStringLiteral("hizli: Açılacak bir ekran yok: ne DISPLAY bir X sunucusuna ne de "
                           "WAYLAND_DISPLAY bir Wayland oturumuna ulaşıyor; Hızlı'yı bir masaüstü "
                           "oturumunda başlatın.\n")
             .toLocal8Bit();
+}
+
+QByteArray Messages::unknownOption(const QByteArray &argument)
+{
+    return "hizli: bilinmeyen seçenek: " + argument + "\n"
+            + QStringLiteral("Kullanım: hizli [--desktop | --help | --version]; ayrıntılar: hizli --help\n")
+                      .toLocal8Bit();
 }
 
 QByteArray Messages::usage()

@@ -26,7 +26,9 @@ public:
     static QStringList listMovedAnswers();
 
     // The one line on standard error when there is no display to open.
-    static QByteArray noDisplay();
+    static QByteArray noDisplay(bool refused);
+    // What hizli prints for an argument it does not know, before it exits with 2.
+    static QByteArray unknownOption(const QByteArray &argument);
     // What hizli --help prints.
     static QByteArray usage();
 

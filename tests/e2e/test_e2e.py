@@ -178,6 +178,15 @@ class Hizli(unittest.TestCase):
             self.process.wait()
         shutil.rmtree(self.folder, ignore_errors=True)
 
+    def x_server(self, *args):
+        """Another X server, on a display number it chose itself; gone with the test."""
+        number, told = os.pipe()
+        server = subprocess.Popen(["Xvfb", "-displayfd", str(told), *args], pass_fds=[told], stderr=subprocess.DEVNULL)
+        self.addCleanup(server.kill)
+        os.close(told)
+        with os.fdopen(number) as given:
+            return f":{given.readline().strip()}"
+
     def start(self, records, *args, **env):
         if records:
             with open(os.path.join(self.folder, "data.txt"), "wb") as data:
@@ -233,12 +242,16 @@ class Hizli(unittest.TestCase):
                 listener.close()
 
     def test_without_a_display(self):
-        # One line and status 1, but help and the version need no display.
+        # One line and status 1, but help and the version need no display; an unknown option is a usage error.
         none, gone = (1, "", "hizli: .*ekran.*\n"), {"DISPLAY": ":4242"}
+        Path(self.folder, "auth").write_bytes(b"\1\0\0\0\0\0\0\x12MIT-MAGIC-COOKIE-1\0\x10" + b"\0" * 16)
+        refusing = self.x_server("-auth", f"{self.folder}/auth")  # a cookie no client here holds
         usage = "Kullanım: hizli .*--desktop.*sürümü gösterir\n\nKlavyeyle kullanım ve ayrıntılar: man hizli\n"
         for display, args, status, out, err in [
                 ({}, [], *none), (gone, [], *none), ({**gone, "WAYLAND_DISPLAY": "/nowhere"}, [], *none),
-                ({}, ["--help"], 0, usage, ""), ({}, ["--version"], 0, "hizli 1[.][0-9.]+\n", "")]:
+                ({}, ["--help"], 0, usage, ""), ({}, ["--version"], 0, "hizli 1[.][0-9.]+\n", ""),
+                ({}, ["-style", "x", "--bogus"], 2, "", "hizli: bilinmeyen seçenek: --bogus\nKullanım: .*"),
+                ({"DISPLAY": refusing, "XAUTHORITY": "/dev/null"}, [], 1, "", ".*hizli: .*X sunucusu .*kabul etmiyor.*")]:
             with self.subTest(display=display, args=args):
                 env = {"PATH": os.environ["PATH"], **display}
                 done = subprocess.run([HIZLI, *args], cwd=self.folder, env=env, capture_output=True, text=True,
@@ -316,16 +329,14 @@ class Hizli(unittest.TestCase):
         self.assertEqual(wait(lambda: startup_messages(listener), "the startup message"),
                          [f"active: 1 {startup.split('_TIME')[1]}", f'remove: ID="{startup}"'])
         self.assertEqual(len(X11.screen(SCREEN).root.query_tree().children), windows)  # the messages' window is gone
+        # gtk-launch's time 0 is none: the server's time goes out instead, which window managers honour.
+        subprocess.run([HIZLI], cwd=self.folder, env={**self.env, "DESKTOP_STARTUP_ID": "e2e_TIME0"}, timeout=10)
+        self.assertRegex(wait(lambda: startup_messages(listener), "the activation")[0], "^active: 1 [1-9]")
         # Another folder and list, another X server, a launcher that hangs and cannot answer: a launcher of its own.
         elsewhere = os.path.join(self.folder, "iş")
         os.mkdir(elsewhere)
         shutil.copy(os.path.join(self.folder, "data.txt"), elsewhere)
-        number, told = os.pipe()
-        server = subprocess.Popen(["Xvfb", "-displayfd", str(told)], pass_fds=[told], stderr=subprocess.DEVNULL)
-        self.addCleanup(server.kill)
-        os.close(told)
-        with os.fdopen(number) as given:
-            apart = f":{given.readline().strip()}"
+        apart = self.x_server()
         for folder, display, hung in ((elsewhere, self.env["DISPLAY"], False), (self.folder, apart, False),
                                       (self.folder, self.env["DISPLAY"], True)):
             if hung:
