@@ -41,7 +41,7 @@ QByteArray unknownArgument(int argc, char **argv)
     };
     static const QList<QByteArray> qtFlags = { "reverse", "widgetcount", "nograb", "dograb", "sync" };
     for (int i = 1; i < argc; ++i) {
-        const QByteArray argument = argv[i];
+        QByteArray argument = argv[i];
         const QByteArray name = argument.mid(argument.startsWith("--") ? 2 : 1).split('=').first();
         if (ours.contains(argument) || (argument.startsWith('-') && qtFlags.contains(name)))
             continue;
