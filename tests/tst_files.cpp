@@ -47,8 +47,7 @@ private slots:
         // Found only as the list is closed: no temporary name fits beside the link's target.
         row("output, link to a name too long", "long target", Mode::Output, Kind::FileNotWritten, ENAMETOOLONG);
         row("output, link into a missing folder", "gone/f.txt", Mode::Output, Kind::FileNotWritten, ENOENT);
-        // Only its owner may replace a file in a folder with the sticky bit.
-        row("output, root's file in a shared folder", "sticky", Mode::Output, Kind::FileOfAnother, 0);
+        row("output, root's file in a sticky shared folder", "sticky", Mode::Output, Kind::FileOfAnother, 0);
     }
     void openFails()
     {

@@ -38,10 +38,8 @@ private slots:
         };
         box.setText("Menünün bir satırına sığmayan uzun bir başlık");
         QVERIFY(shown(0));
-        box.setFocus();
         box.end(false);
         QTest::keyClicks(&box, "xyz");
-        QVERIFY(shown(int(box.text().size()) - 1));
         QVERIFY(!shown(0));
     }
 

@@ -103,10 +103,9 @@ def x_windows(pid):
 def launcher_shown(pid):
     """Whether a process shows its launcher window, on whichever display, as the accessibility bus tells."""
     desktop = pyatspi.Registry.getDesktop(0)
-    for app in filter(None, (desktop.getChildAtIndex(i) for i in range(desktop.childCount))):
-        if app.get_process_id() == pid:
-            app.set_cache_mask(Atspi.Cache.NONE)
-            return any(frame.getState().contains(pyatspi.STATE_SHOWING) for frame in find(app, "frame", "Hızlı"))
+    for app in filter(lambda a: a and a.get_process_id() == pid, map(desktop.getChildAtIndex, range(desktop.childCount))):
+        app.set_cache_mask(Atspi.Cache.NONE)
+        return any(frame.getState().contains(pyatspi.STATE_SHOWING) for frame in find(app, "frame", "Hızlı"))
     return False
 
 
