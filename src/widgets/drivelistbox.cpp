@@ -45,8 +45,10 @@ void DriveListBox::driveShown()
     }
 }
 
-// The end of a drive's text tells two drives apart (the last folder of a
-// mount point, a label), so a text too long for the box loses its start.
+// A drive's text is told apart from another's by its start (the mount
+// point's first folders) and its end (the last folder, a label), so a text
+// too long for the box loses its middle. The whole text is the tooltip and
+// what a screen reader reads.
 void DriveListBox::paintEvent(QPaintEvent *)
 {
     QStylePainter painter(this);
@@ -54,7 +56,7 @@ void DriveListBox::paintEvent(QPaintEvent *)
     initStyleOption(&option);
     painter.drawComplexControl(QStyle::CC_ComboBox, option);
     const QRect field = style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this);
-    option.currentText = fontMetrics().elidedText(option.currentText, Qt::ElideLeft, field.width());
+    option.currentText = fontMetrics().elidedText(option.currentText, Qt::ElideMiddle, field.width());
     painter.drawControl(QStyle::CE_ComboBoxLabel, option);
 }
 
