@@ -113,7 +113,7 @@ int main(int argc, char **argv)
 
     // A launcher of this user already running on this list comes to the
     // front instead of a second one.
-    if (!notEntered && RunningLauncher::handOver(qgetenv("DESKTOP_STARTUP_ID")))
+    if (!notEntered && RunningLauncher::handOver(qgetenv("DESKTOP_STARTUP_ID"), qgetenv("XDG_ACTIVATION_TOKEN")))
         return 0;
 
     args.push_back(nullptr);
@@ -126,7 +126,9 @@ int main(int argc, char **argv)
         Runtime::report(*notEntered);
         return 1;
     }
-    RunningLauncher::listen([](const QByteArray &startupId) { Desktop::activate(Form::raiseAll(), startupId); });
+    RunningLauncher::listen([](const QByteArray &startupId, const QByteArray &token) {
+        Desktop::activate(Form::raiseAll(), startupId, token);
+    });
 
     Runtime::run([] { Form1::instance().show(); });
     const int status = Runtime::hasEnded() ? Runtime::exitStatus() : app.exec();

@@ -324,12 +324,17 @@ void Desktop::end(const Startup &startup)
         send(connection, "remove: ID=" + quoted(startup.id));
 }
 
-void Desktop::activate(QWidget *window, const QByteArray &startupId)
+void Desktop::activate(QWidget *window, const QByteArray &startupId, const QByteArray &token)
 {
     xcb_connection_t *connection = x11();
     if (window)
         window->raise();
     if (!connection) {
+        // Qt's Wayland window asks for the activation with the token it finds
+        // here, and takes it out again; the programs Hızlı starts get their
+        // own environment without it.
+        if (!token.isEmpty())
+            qputenv("XDG_ACTIVATION_TOKEN", token);
         if (window)
             window->activateWindow();
         return;

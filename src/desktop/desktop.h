@@ -62,5 +62,7 @@ public:
     // start of the program, and ends that start's startup notification. A
     // window manager that guards against focus stealing weighs the request
     // by its time: the click's, from the startup ID, or else the moment now.
-    static void activate(QWidget *window, const QByteArray &startupId);
+    // On Wayland the compositor grants it by the token the session gave
+    // that start.
+    static void activate(QWidget *window, const QByteArray &startupId, const QByteArray &token);
 };

@@ -101,7 +101,7 @@ Listening listening;
 class Peer : public QObject
 {
 public:
-    Peer(int fd, const std::function<void(const QByteArray &)> &comeBack)
+    Peer(int fd, const std::function<void(const QByteArray &, const QByteArray &)> &comeBack)
         : m_socket(fd)
         , m_notifier(fd, QSocketNotifier::Read)
         , m_comeBack(comeBack)
@@ -132,8 +132,9 @@ private:
         // MSG_NOSIGNAL: a peer that hung up after its request must not end
         // this launcher by SIGPIPE. Such a start has given up waiting and may
         // show a launcher of its own, so this one stays where it is.
+        const QList<QByteArray> fields = m_request.left(end).split('\t');
         if (end >= 0 && ::send(m_socket.get(), "ok\n", 3, MSG_NOSIGNAL | MSG_DONTWAIT) == 3)
-            m_comeBack(m_request.left(end));
+            m_comeBack(fields.value(0), fields.value(1));
     }
 
     void drop()
@@ -147,12 +148,12 @@ private:
     Descriptor m_socket;
     QSocketNotifier m_notifier;
     QTimer m_deadline;
-    std::function<void(const QByteArray &)> m_comeBack;
+    std::function<void(const QByteArray &, const QByteArray &)> m_comeBack;
     QByteArray m_request;
 };
 } // namespace
 
-bool RunningLauncher::handOver(const QByteArray &startupId)
+bool RunningLauncher::handOver(const QByteArray &startupId, const QByteArray &token)
 {
     const QByteArray name = placeName();
     sockaddr_un address;
@@ -163,7 +164,8 @@ bool RunningLauncher::handOver(const QByteArray &startupId)
     const Descriptor peer(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
     bool answered = false;
     if (::connect(peer.get(), reinterpret_cast<const sockaddr *>(&address), sizeof address) == 0) {
-        const QByteArray request = startupId.left(maxRequest - 1) + '\n';
+        // A tab stands in neither: a startup ID and a token are plain text.
+        const QByteArray request = (startupId + '\t' + token).left(maxRequest - 1) + '\n';
         char reply[3] = {};
         pollfd ready { peer.get(), POLLIN, 0 };
         answered = ::send(peer.get(), request.constData(), size_t(request.size()), MSG_NOSIGNAL) == request.size()
@@ -175,7 +177,7 @@ bool RunningLauncher::handOver(const QByteArray &startupId)
     return answered;
 }
 
-void RunningLauncher::listen(const std::function<void(const QByteArray &)> &comeBack)
+void RunningLauncher::listen(const std::function<void(const QByteArray &, const QByteArray &)> &comeBack)
 {
     const QByteArray path = socketPath(placeName());
     sockaddr_un address;

@@ -15,9 +15,10 @@ class RunningLauncher
 {
 public:
     // Run before QApplication. True when a running launcher took the request
-    // to come to the front, with this start's startup ID.
-    static bool handOver(const QByteArray &startupId);
+    // to come to the front, with this start's startup ID (X11) and activation
+    // token (Wayland).
+    static bool handOver(const QByteArray &startupId, const QByteArray &token);
     // From now on this process answers; each request calls comeBack with the
-    // startup ID of the start that made it.
-    static void listen(const std::function<void(const QByteArray &startupId)> &comeBack);
+    // startup ID and the activation token of the start that made it.
+    static void listen(const std::function<void(const QByteArray &startupId, const QByteArray &token)> &comeBack);
 };
