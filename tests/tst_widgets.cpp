@@ -5,11 +5,13 @@
 #include "widgets/drivelistbox.h"
 #include "widgets/filelistbox.h"
 #include "widgets/indentdelegate.h"
+#include "widgets/pushbutton.h"
 #include "widgets/textbox.h"
 
 #include "ownmounts.h"
 #include "row.h"
 
+#include <QApplication>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
@@ -24,6 +26,17 @@ class WidgetsTest : public QObject
 
 private slots:
     void initTestCase() { ownMounts(); }
+
+    // The keyboard's focus is framed in the caption's colour, which stands out on a dark button too.
+    void focusFrame()
+    {
+        PushButton button("Kapat");
+        button.setPalette(QPalette(QColor(40, 40, 40)));
+        button.show();
+        QApplication::setActiveWindow(&button);
+        button.setFocus();
+        QCOMPARE(button.grab().toImage().pixelColor(3, 10), button.palette().color(QPalette::ButtonText));
+    }
 
     // A text put in shows from its start, wider than the box; what the user types shows where it is typed.
     void textBoxShowsTheStart()

@@ -2,6 +2,7 @@
 #include "widgets/pushbutton.h"
 
 #include <QKeyEvent>
+#include <QPainter>
 
 PushButton::PushButton(const QString &text, QWidget *parent)
     : QPushButton(text, parent)
@@ -19,4 +20,19 @@ void PushButton::keyPressEvent(QKeyEvent *event)
     // One press a key stroke: holding the key down does not repeat it.
     if (!event->isAutoRepeat())
         click();
+}
+
+void PushButton::paintEvent(QPaintEvent *event)
+{
+    QPushButton::paintEvent(event);
+    QPainter painter(this);
+    drawFocusFrame(painter);
+}
+
+void PushButton::drawFocusFrame(QPainter &painter) const
+{
+    if (!hasFocus())
+        return;
+    painter.setPen(palette().color(QPalette::ButtonText));
+    painter.drawRect(rect().adjusted(3, 3, -4, -4));
 }

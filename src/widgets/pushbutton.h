@@ -3,9 +3,12 @@
 
 #include <QPushButton>
 
+class QPainter;
+
 // A push button that Enter and Return press while it has the focus, as
 // Space does, without being a default button: Enter typed into a text box
-// beside it presses nothing.
+// beside it presses nothing. The focus is framed in the caption's colour,
+// which stands out on the button in any palette, dark ones too.
 class PushButton : public QPushButton
 {
     Q_OBJECT
@@ -15,4 +18,6 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+    void drawFocusFrame(QPainter &painter) const;
 };

@@ -24,4 +24,5 @@ void WrapPushButton::paintEvent(QPaintEvent *)
     // Where even wrapped lines would not fit, use the whole face of the button.
     const QRect area = needed.height() > textRect.height() || needed.width() > textRect.width() ? rect() : textRect;
     style()->drawItemText(&painter, area, flags, option.palette, isEnabled(), caption, QPalette::ButtonText);
+    drawFocusFrame(painter);
 }
