@@ -1,20 +1,7 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
-# One library a folder, each using only the folders before it here; the
-# same order, as a table, is what scripts/check-layers enforces on includes.
-#
-#   text        the files' text form: fields, records, the code page
-#   errors      run-time errors, kept as data
-#   files       numbered files, the replacer, their locks and leftovers
-#   filesystem  the file system as the picker sees it: mounts, volumes, folders
-#   desktop     what the desktop gives beyond Qt: display, startup
-#               notification, taskbar state, the running launcher, the data folder
-#   process     the program a command line names, and its start
-#   store       the shortcut list and the hand-off file
-#   widgets     the controls, with their accessibility interfaces
-#   shell       running handlers, the message box, the end, window lifetime
-#   windows     the launcher, the settings window and the picker
-#   app         the program's entry
-
+# One library a folder, each using only the folders before it in the list
+# below, those its library.cmake links: scripts/check-layers reads both and
+# holds every include to them. HACKING.md says what each folder holds.
 #
 # Each folder's library.cmake lists its sources; they are included from the
 # top of the tree, so that every object file sits under its library's
