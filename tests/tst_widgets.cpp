@@ -44,9 +44,8 @@ private slots:
         TextBox box;
         box.resize(80, 24);
         box.show();
-        // The box scrolls its text as it paints.
         const auto shown = [&box](int offset) {
-            box.grab();
+            box.grab(); // the box scrolls its text as it paints
             return box.rect().contains(box.mapFromGlobal(box.characterRect(offset).center()));
         };
         box.setText("Menünün bir satırına sığmayan uzun bir başlık");

@@ -177,8 +177,7 @@ class Hizli(unittest.TestCase):
             self.process.wait()
         shutil.rmtree(self.folder, ignore_errors=True)
 
-    def x_server(self, *args):
-        """Another X server, on a display number it chose itself; gone with the test."""
+    def x_server(self, *args):  # on a display number it chooses itself, gone with the test
         number, told = os.pipe()
         server = subprocess.Popen(["Xvfb", "-displayfd", str(told), *args], pass_fds=[told], stderr=subprocess.DEVNULL)
         self.addCleanup(server.kill)
@@ -316,9 +315,8 @@ class Hizli(unittest.TestCase):
         startup, windows = f"e2e-second_TIME{x_server_time()}", len(X11.screen(SCREEN).root.query_tree().children)
         begun = time.monotonic()
         # Named without its screen, the display is still the first launcher's.
-        screenless = self.env["DISPLAY"].split(".")[0]
         second = subprocess.Popen([HIZLI], cwd=self.folder, env={**self.env, "DESKTOP_STARTUP_ID": startup,
-                                                                 "DISPLAY": screenless})
+                                                                 "DISPLAY": self.env["DISPLAY"].split(".")[0]})
         while second.poll() is None and time.monotonic() - begun < 2:
             drip.send(b"d")
             time.sleep(0.1)
