@@ -77,10 +77,9 @@ private slots:
             QCOMPARE(::chmod(".", 01777), 0);
         }
         std::optional<RuntimeError> e;
-        // The thread alone, not the whole test, becomes another user.
         std::thread([&] {
             if (setup == "sticky")
-                ::syscall(SYS_setresuid, -1, 65534, -1);
+                ::syscall(SYS_setresuid, -1, 65534, -1); // this thread alone becomes another user
             e = raised([&] {
                 const bool refuse = setup == "link" || setup == "sticky";
                 FileTable::open(3, "f.txt", mode, refuse ? FileTable::Links::Refuse : FileTable::Links::Follow);

@@ -135,8 +135,7 @@ private slots:
         QFETCH(int, error);
         write("data.txt", "old");
         QDir().mkpath("cache/hizli"); // while the folder still takes one
-        // What a save killed before left, here and in the cache, goes with the next save (where a lock can
-        // tell that its writer is gone).
+        // What a killed save left, here and in the cache, goes with the next save, where a lock tells it is left.
         if (kind < 0 && !setup.endsWith("no locks")) {
             write(".data.txt.hizli.Ab12Cd", "part");
             write("cache/hizli/.data.txt.hizli.Ab12Cd", "part");
