@@ -188,6 +188,10 @@ int kill(int rounds, QStringList names)
         for (const QString &name : strays(names)) {
             if (!name.contains(QLatin1String(".eski-")))
                 continue;
+            struct stat kept;
+            // The old list may be private: its copy is the user's alone.
+            if (::stat(QFile::encodeName(name).constData(), &kept) != 0 || (kept.st_mode & 07777) != 0600)
+                fault = QStringLiteral("%1 is open to others").arg(name);
             if (!changedSince || readFile(name) != before)
                 fault = QStringLiteral("%1 is no copy of the old list kept for a later write").arg(name);
             ++oldKept;
