@@ -305,8 +305,7 @@ struct stat FileReplacer::writeInPlace(const struct stat &old)
         || ::ftruncate(file.get(), off_t(m_bytes.size())) != 0 || ::fsync(file.get()) != 0) {
         const int error = errno;
         // The old content fits where it was: it goes back at once.
-        if (Descriptor::writeAll(file.get(), before.constData(), before.size(), 0)
-            && ::ftruncate(file.get(), off_t(before.size())) == 0 && ::fsync(file.get()) == 0) {
+        if (Leftovers::rewrite(file.get(), before)) {
             Leftovers::remove(journalFolder, name);
             fail(error, true);
         }

@@ -123,12 +123,6 @@ bool torn(const QByteArray &list, const QByteArray &old, const QByteArray &fresh
     return true;
 }
 
-bool rewrite(int target, const QByteArray &content)
-{
-    return Descriptor::writeAll(target, content.constData(), content.size(), 0)
-            && ::ftruncate(target, off_t(content.size())) == 0 && ::fsync(target) == 0;
-}
-
 }
 
 Descriptor Leftovers::create(int folder, const QByteArray &prefix, mode_t mode, QByteArray *name)
@@ -273,6 +267,12 @@ Leftovers::Outcome Leftovers::settle(std::vector<Copy> &copies, int target, cons
         outcome.copy = FileLocation::shownFolder(copy.folder) + u'/' + QFile::decodeName(renamed ? kept : copy.name);
     }
     return outcome;
+}
+
+bool Leftovers::rewrite(int target, const QByteArray &content)
+{
+    return Descriptor::writeAll(target, content.constData(), content.size(), 0)
+            && ::ftruncate(target, off_t(content.size())) == 0 && ::fsync(target) == 0;
 }
 
 bool Leftovers::readWhole(int fd, QByteArray *bytes, qint64 limit)

@@ -68,6 +68,8 @@ public:
     // At most limit bytes of a file, from its start; false on a read error
     // or a longer file.
     static bool readWhole(int fd, QByteArray *bytes, qint64 limit);
+    // Puts content in place of the file's whole content and syncs it.
+    static bool rewrite(int target, const QByteArray &content);
     static void remove(int folder, const QByteArray &name);
 
     // The user's cache folder for journals: $XDG_CACHE_HOME/hizli, or
