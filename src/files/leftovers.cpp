@@ -241,10 +241,12 @@ Leftovers::Outcome Leftovers::settle(std::vector<Copy> &copies, int target, cons
             // The new content is all there; only its length was not set.
             whole = ::ftruncate(target, off_t(fresh.size())) == 0 && ::fsync(target) == 0;
             failed = !whole;
+            list = fresh; // a later journal is weighed against the list as this one left it
         } else if (read && !whole && !legacy && torn(list, old, fresh)) {
             whole = rewrite(target, old);
             failed = !whole;
             outcome.restored = outcome.restored || whole;
+            list = old;
         }
         if (whole) {
             remove(copy.folder, copy.name);
