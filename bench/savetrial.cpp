@@ -54,7 +54,7 @@ void sleepUntil(double when)
 ShortcutList::Entries entries(int generation, bool large)
 {
     ShortcutList::Entries list;
-    for (int k = 0; k < ShortcutList::size; ++k) {
+    for (int k = 0; k < ListRow::count; ++k) {
         const QString tag = QStringLiteral("g%1-k%2").arg(generation).arg(k + 1);
         const QString fill = large ? QString(60000 + k, QChar(u'a' + (generation + k) % 26)) : QString();
         list[size_t(k)] = { tag + fill, QStringLiteral("/usr/bin/") + tag + fill };

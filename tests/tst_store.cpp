@@ -358,7 +358,7 @@ private slots:
             QCOMPARE(::chown("target.txt", 65534, 65534), 0);
             QCOMPARE(::link("target.txt", "sil.txt"), 0);
         }
-        HandOff::ask(7);
+        HandOff::ask({ 7 });
         const mode_t mask = ::umask(022);
         ::umask(mask);
         QCOMPARE(QFileInfo("sil.txt").permissions() & 0x7, QFile::Permissions(mask & 04 ? 0 : QFile::ReadOther));
@@ -373,12 +373,12 @@ private slots:
         if (meanwhile == "removed" || meanwhile == "failed browse")
             QFile::remove("sil.txt");
         if (meanwhile == "failed browse")
-            QDir().mkdir("sil.txt"), raised([] { HandOff::ask(8); });
+            QDir().mkdir("sil.txt"), raised([] { HandOff::ask({ 8 }); });
         const std::optional<RuntimeError> refused = raised([] {
             const HandOff::Choice choice = HandOff::choose("A, B", "/x y/A, B");
-            QCOMPARE(choice.row, 7);
-            QCOMPARE(choice.name, QString("A, B"));
-            QCOMPARE(choice.path, QString("/x y/A, B"));
+            QCOMPARE(choice.row.number, 7);
+            QCOMPARE(choice.entry.caption, QString("A, B"));
+            QCOMPARE(choice.entry.path, QString("/x y/A, B"));
         });
         QCOMPARE(refused.has_value(), refusedRow >= 0);
         QVERIFY(!refused || (refused->kind() == Kind::HandOffNotOurs && refused->number() == refusedRow));

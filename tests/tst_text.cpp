@@ -132,9 +132,9 @@ private slots:
     {
         QFETCH(QString, text);
         QFETCH(int, row);
-        QCOMPARE(HandOffRecord::rowOfTarget(text), row);
+        QCOMPARE(HandOffRecord::rowOfTarget(text).number, row);
         if (row)
-            QCOMPARE(HandOffRecord::targetLine(row), QStringList { text });
+            QCOMPARE(HandOffRecord::targetLine({ row }), QStringList { text });
     }
 };
 

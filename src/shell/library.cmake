@@ -1,4 +1,4 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 hizli_library(shell
     SOURCES form.cpp messages.cpp runtime.cpp windowevents.cpp
-    USES hizlierrors hizlifiles hizlidesktop Qt6::Widgets)
+    USES hizlitext hizlierrors hizlifiles hizlidesktop Qt6::Widgets)

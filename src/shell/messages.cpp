@@ -3,6 +3,7 @@
 
 #include "desktop/datafolder.h"
 #include "errors/runtimeerror.h"
+#include "text/listrow.h"
 
 #include <QList>
 
@@ -11,6 +12,14 @@
 #include <pwd.h>
 
 using Kind = RuntimeError::Kind;
+
+namespace {
+// A box's column by the head above it.
+QString column(int box)
+{
+    return ListRow::columnOfBox(box) == ListRow::Caption ? QStringLiteral("Başlık") : QStringLiteral("Yol");
+}
+}
 
 QString Messages::describe(const QString &character)
 {
@@ -223,8 +232,8 @@ QString Messages::text(const RuntimeError &error)
     case Kind::BoxTooLong:
         return QStringLiteral("Liste kaydedilmedi: %1. satırın \"%2\" kutusundaki metin 65536 "
                               "karakterden uzun.\n\nMetni kısaltıp yeniden kaydedin.")
-                .arg((error.number() + 1) / 2)
-                .arg(error.number() % 2 ? QStringLiteral("Başlık") : QStringLiteral("Yol"));
+                .arg(ListRow::ofBox(error.number()).number)
+                .arg(column(error.number()));
     case Kind::FieldNotStorable:
         return QStringLiteral("\"%1\" dosyası \"%2\" klasörüne yazılamadı: bir alanda bu dosyada "
                               "saklanamayan \"%3\" karakteri var.\n\nBu karakteri içermeyen bir ad ya da "
@@ -233,9 +242,8 @@ QString Messages::text(const RuntimeError &error)
     case Kind::BoxNotStorable:
         return QStringLiteral("Liste kaydedilmedi: %1. satırın \"%2\" kutusunda listede saklanamayan "
                               "bir karakter var: %3.\n\nBu karakteri silip yeniden kaydedin.")
-                .arg((error.number() + 1) / 2)
-                .arg(error.number() % 2 ? QStringLiteral("Başlık") : QStringLiteral("Yol"),
-                     describe(error.character()));
+                .arg(ListRow::ofBox(error.number()).number)
+                .arg(column(error.number()), describe(error.character()));
     case Kind::ChoiceNotStorable:
         return QStringLiteral("Program seçilmedi: \"%1\" dosyasının adında ya da yolunda listede "
                               "saklanamayan bir karakter var: %2.\n\nProgramı bu karakteri "

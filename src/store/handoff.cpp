@@ -19,7 +19,7 @@ namespace {
 
 struct Asked
 {
-    int row = 0;
+    ListRow row;
     FileTable::Identity file;
 };
 
@@ -39,12 +39,12 @@ bool ours(const NumberedFile &file)
 
 [[noreturn]] void refuse()
 {
-    throw RuntimeError(RuntimeError::Kind::HandOffNotOurs, HandOff::fileName(), asked().row);
+    throw RuntimeError(RuntimeError::Kind::HandOffNotOurs, HandOff::fileName(), asked().row.number);
 }
 
 }
 
-void HandOff::ask(int row)
+void HandOff::ask(ListRow row)
 {
     // A browse that fails leaves no row waiting.
     asked() = {};
@@ -62,7 +62,7 @@ HandOff::Choice HandOff::choose(const QString &name, const QString &path)
     }
     // Appending would make a file where none is: a missing one is not ours.
     struct stat st;
-    if (!asked().row || ::lstat(QFile::encodeName(fileName()).constData(), &st) != 0
+    if (!asked().row.number || ::lstat(QFile::encodeName(fileName()).constData(), &st) != 0
         || FileTable::Identity { quint64(st.st_dev), quint64(st.st_ino) } != asked().file)
         refuse();
     {
@@ -77,8 +77,8 @@ HandOff::Choice HandOff::choose(const QString &name, const QString &path)
     if (!ours(file))
         refuse();
     choice.row = HandOffRecord::rowOfTarget(file.readField());
-    choice.name = file.readField();
-    choice.path = file.readField();
+    choice.entry.caption = file.readField();
+    choice.entry.path = file.readField();
     file.close();
     if (choice.row != asked().row)
         refuse();

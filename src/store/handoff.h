@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "store/shortcutentry.h"
+#include "text/listrow.h"
+
 #include <QString>
 
 // sil.txt in the working folder, always under file number 2: the settings
@@ -19,15 +22,14 @@ class HandOff
 public:
     struct Choice
     {
-        int row = 0; // the row that asked
-        QString name;
-        QString path;
+        ListRow row; // the row that asked
+        ShortcutEntry entry; // the program's name and full path
     };
 
     static QString fileName();
 
     // Replaces the file with a new one holding row's target line.
-    static void ask(int row);
+    static void ask(ListRow row);
     // Appends the selection record and reads the file back: what reaches the
     // row is what the file holds, the target line first. A name or path the
     // file cannot hold is refused before anything is written.

@@ -5,6 +5,7 @@
 
 #include "errors/runtimeerror.h"
 #include "files/fileplace.h"
+#include "text/listrow.h"
 
 #include <QByteArray>
 #include <QString>
@@ -20,9 +21,8 @@
 class ShortcutList
 {
 public:
-    static constexpr int size = 9;
     static constexpr int fileNumber = 1;
-    using Entries = std::array<ShortcutEntry, size>;
+    using Entries = std::array<ShortcutEntry, ListRow::count>;
 
     static QString fileName();
 

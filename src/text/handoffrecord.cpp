@@ -1,18 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "text/handoffrecord.h"
 
-QStringList HandOffRecord::targetLine(int row)
+QStringList HandOffRecord::targetLine(ListRow row)
 {
-    return { QString::number(2 * row - 1) };
+    return { QString::number(row.box(ListRow::Caption)) };
 }
 
-int HandOffRecord::rowOfTarget(const QString &text)
+ListRow HandOffRecord::rowOfTarget(const QString &text)
 {
-    for (int row = 1; row <= rowCount; ++row) {
+    for (ListRow row { 1 }; row.number <= ListRow::count; ++row.number) {
         if (text == targetLine(row).first())
             return row;
     }
-    return 0;
+    return {};
 }
 
 QStringList HandOffRecord::selection(const QString &name, const QString &path)

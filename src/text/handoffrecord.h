@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "text/listrow.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -11,11 +13,9 @@
 class HandOffRecord
 {
 public:
-    static constexpr int rowCount = 9;
-
-    static QStringList targetLine(int row);
+    static QStringList targetLine(ListRow row);
     // The row whose target number is exactly text, compared as text in row
-    // order; 0 when it is none of them (a hand edit, a leading zero).
-    static int rowOfTarget(const QString &text);
+    // order; no row when it is none of them (a hand edit, a leading zero).
+    static ListRow rowOfTarget(const QString &text);
     static QStringList selection(const QString &name, const QString &path);
 };

@@ -26,7 +26,7 @@ QSize clientSize()
     return Twips::size(1080, 495);
 }
 
-const char *const launchNames[Form1::launchItemCount] = {
+const char *const launchNames[ListRow::count] = {
     "radio", "hesap_mak", "index_htm", "redhouse", "iexplorer", "numara_çev", "web_okulu", "mtu_sözlük", "pbrush",
 };
 }
@@ -54,7 +54,7 @@ void Form1::createControls()
     m_menu->setAccessibleName(QStringLiteral("Kısayollar"));
     // A typed letter finds captions by Turkish case rules: i with İ, ı with I.
     m_menu->setLocale(QLocale(QLocale::Turkish));
-    for (int i = 0; i < launchItemCount; ++i) {
+    for (int i = 0; i < ListRow::count; ++i) {
         const QString name = QString::fromUtf8(launchNames[i]);
         m_launchItems[i] = m_menu->addItem(name, name);
     }
@@ -91,12 +91,12 @@ void Form1::fitToMenu()
 void Form1::connectHandlers()
 {
     using Handler = void (Form1::*)();
-    static constexpr Handler launchHandlers[launchItemCount] = {
+    static constexpr Handler launchHandlers[ListRow::count] = {
         &Form1::radio_Click,     &Form1::hesap_mak_Click,  &Form1::index_htm_Click,
         &Form1::redhouse_Click,  &Form1::iexplorer_Click,  &Form1::numara_çev_Click,
         &Form1::web_okulu_Click, &Form1::mtu_sözlük_Click, &Form1::pbrush_Click,
     };
-    for (int i = 0; i < launchItemCount; ++i)
+    for (int i = 0; i < ListRow::count; ++i)
         Runtime::connect(m_launchItems[i], &QAction::triggered, this, launchHandlers[i]);
     Runtime::connect(m_ayarlar, &QAction::triggered, this, &Form1::Ayarlar_Click);
     Runtime::connect(m_omrak, &QAction::triggered, this, &Form1::Omrak_Click);
@@ -113,7 +113,7 @@ void Form1::Form_Load()
     // A save cut off by a crash is finished or undone before the list is read.
     if (const std::optional<RuntimeError> notice = ShortcutList::recover())
         Runtime::report(*notice);
-    ShortcutList::read(launchItemCount, [this](int position, const ShortcutEntry &entry) {
+    ShortcutList::read(ListRow::count, [this](int position, const ShortcutEntry &entry) {
         launchItem(position)->setText(entry.caption);
     });
     fitToMenu();

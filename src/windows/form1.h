@@ -2,6 +2,7 @@
 #pragma once
 
 #include "shell/form.h"
+#include "text/listrow.h"
 
 #include <array>
 
@@ -18,7 +19,6 @@ class Form1 : public Form
 public:
     static Form1 &instance() { return single<Form1>(); }
 
-    static constexpr int launchItemCount = 9;
     // The launch item at menu position 1 to 9.
     QAction *launchItem(int position) const;
     static QString aboutMessage();
@@ -50,7 +50,7 @@ private:
     void launch(int record, QAction *item);
 
     WrapMenuBar *m_menu = nullptr;
-    std::array<QAction *, launchItemCount> m_launchItems {};
+    std::array<QAction *, ListRow::count> m_launchItems {};
     QAction *m_ayarlar = nullptr;
     QAction *m_omrak = nullptr;
     QWidget *m_client = nullptr;

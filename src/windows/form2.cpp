@@ -20,14 +20,6 @@
 
 #include <limits>
 
-namespace {
-int rowTop(int row)
-{
-    return 480 + 360 * (row - 1);
-}
-
-}
-
 Form2::Form2()
 {
     createControls();
@@ -48,12 +40,12 @@ void Form2::createControls()
     m_label2 = new QLabel(QStringLiteral("Yol"), client);
     m_label2->setObjectName(QStringLiteral("Label2"));
     // A screen reader names each box after its column head and its row.
-    for (int number = 1; number <= 2 * rowCount; ++number) {
+    for (int number = 1; number <= 2 * ListRow::count; ++number) {
         auto *box = new TextBox(client);
         box->setObjectName(QStringLiteral("Text%1").arg(number));
         box->setMaxLength(std::numeric_limits<int>::max());
-        const QLabel *head = number % 2 ? m_label1 : m_label2;
-        box->setAccessibleName(QStringLiteral("%1, %2. satır").arg(head->text()).arg((number + 1) / 2));
+        const QLabel *head = ListRow::columnOfBox(number) == ListRow::Caption ? m_label1 : m_label2;
+        box->setAccessibleName(QStringLiteral("%1, %2. satır").arg(head->text()).arg(ListRow::ofBox(number).number));
         m_texts[number - 1] = box;
     }
     m_command1 = new WrapPushButton(QStringLiteral("Kaydet ve çık"), client);
@@ -62,7 +54,7 @@ void Form2::createControls()
     m_command2->setObjectName(QStringLiteral("Command2"));
     m_command3 = new WrapPushButton(QStringLiteral("Kaydetmeden çık"), client);
     m_command3->setObjectName(QStringLiteral("Command3"));
-    for (int row = 1; row <= rowCount; ++row) {
+    for (int row = 1; row <= ListRow::count; ++row) {
         auto *button = new PushButton(QStringLiteral("Gözat"), client);
         button->setObjectName(QStringLiteral("Command%1").arg(row + 3));
         button->setAccessibleName(QStringLiteral("Gözat, %1. satır").arg(row));
@@ -75,10 +67,11 @@ void Form2::placeControls()
     setPlace(Twips::rect(2850, 2115, 6585, 4410));
     m_label1->setGeometry(Twips::rect(120, 120, 735, 255));
     m_label2->setGeometry(Twips::rect(1320, 120, 3375, 255));
-    for (int row = 1; row <= rowCount; ++row) {
-        m_texts[2 * row - 2]->setGeometry(Twips::rect(120, rowTop(row), 1095, 285));
-        m_texts[2 * row - 1]->setGeometry(Twips::rect(1320, rowTop(row), 4335, 285));
-        m_browseButtons[row - 1]->setGeometry(Twips::rect(5760, rowTop(row), 735, 255));
+    for (ListRow row { 1 }; row.number <= ListRow::count; ++row.number) {
+        const int top = 480 + 360 * (row.number - 1);
+        box(row, ListRow::Caption)->setGeometry(Twips::rect(120, top, 1095, 285));
+        box(row, ListRow::Path)->setGeometry(Twips::rect(1320, top, 4335, 285));
+        m_browseButtons[row.number - 1]->setGeometry(Twips::rect(5760, top, 735, 255));
     }
     m_command1->setGeometry(Twips::rect(1440, 3840, 1335, 495));
     m_command2->setGeometry(Twips::rect(2880, 3840, 1335, 495));
@@ -96,7 +89,7 @@ void Form2::placeControls()
 void Form2::connectHandlers()
 {
     using Handler = void (Form2::*)();
-    static constexpr Handler browseHandlers[rowCount] = {
+    static constexpr Handler browseHandlers[ListRow::count] = {
         &Form2::Command4_Click,  &Form2::Command5_Click,  &Form2::Command6_Click,
         &Form2::Command7_Click,  &Form2::Command8_Click,  &Form2::Command9_Click,
         &Form2::Command10_Click, &Form2::Command11_Click, &Form2::Command12_Click,
@@ -104,7 +97,7 @@ void Form2::connectHandlers()
     Runtime::connect(m_command1, &QPushButton::clicked, this, &Form2::Command1_Click);
     Runtime::connect(m_command2, &QPushButton::clicked, this, &Form2::Command2_Click);
     Runtime::connect(m_command3, &QPushButton::clicked, this, &Form2::Command3_Click);
-    for (int row = 1; row <= rowCount; ++row)
+    for (int row = 1; row <= ListRow::count; ++row)
         Runtime::connect(m_browseButtons[row - 1], &QPushButton::clicked, this, browseHandlers[row - 1]);
 }
 
@@ -114,16 +107,19 @@ QLineEdit *Form2::text(int number)
     return m_texts.at(number - 1);
 }
 
+void Form2::fill(ListRow row, const ShortcutEntry &entry)
+{
+    text(row.box(ListRow::Caption))->setText(entry.caption);
+    text(row.box(ListRow::Path))->setText(entry.path);
+}
+
 // Loading and reverting are one procedure: every box is overwritten, each
 // row as soon as its record is read.
 void Form2::readRows()
 {
     // Taken before the read: a change made while reading shows as a change.
     m_readPlace = ShortcutList::place();
-    ShortcutList::read(rowCount, [this](int row, const ShortcutEntry &entry) {
-        m_texts[2 * row - 2]->setText(entry.caption);
-        m_texts[2 * row - 1]->setText(entry.path);
-    });
+    ShortcutList::read(ListRow::count, [this](int row, const ShortcutEntry &entry) { fill({ row }, entry); });
 }
 
 void Form2::Form_Load()
@@ -146,7 +142,7 @@ void Form2::Command2_Click()
 // that holds one is refused before anything is written.
 void Form2::checkStorable() const
 {
-    for (int number = 1; number <= 2 * rowCount; ++number) {
+    for (int number = 1; number <= 2 * ListRow::count; ++number) {
         const QString text = m_texts[number - 1]->text();
         const QString bad = RecordWriter::unstorableCharacter(text);
         if (!bad.isEmpty())
@@ -160,8 +156,8 @@ void Form2::checkStorable() const
 void Form2::Command1_Click()
 {
     ShortcutList::Entries entries;
-    for (int row = 1; row <= rowCount; ++row)
-        entries[row - 1] = { m_texts[2 * row - 2]->text(), m_texts[2 * row - 1]->text() };
+    for (ListRow row { 1 }; row.number <= ListRow::count; ++row.number)
+        entries[row.number - 1] = { text(row.box(ListRow::Caption))->text(), text(row.box(ListRow::Path))->text() };
     // A list that cannot be stored or written leaves the previous file and
     // every edit as they were, so the user can mend the cause and save again.
     try {
@@ -218,7 +214,7 @@ void Form2::Command3_Click()
 // The row asks through the hand-off file, so the picker's next choice goes
 // to the row whose button was pressed last. A hand-off file that cannot be
 // written is reported and nothing else changes.
-void Form2::browse(int row)
+void Form2::browse(ListRow row)
 {
     try {
         HandOff::ask(row);
@@ -228,43 +224,43 @@ void Form2::browse(int row)
     }
     // The title stays the picker's own; a screen reader hears the row.
     Form3 &picker = Form3::instance();
-    picker.setAccessibleDescription(QStringLiteral("%1. satır için program seçin").arg(row));
+    picker.setAccessibleDescription(QStringLiteral("%1. satır için program seçin").arg(row.number));
     picker.show();
 }
 
 void Form2::Command4_Click()
 {
-    browse(1);
+    browse({ 1 });
 }
 void Form2::Command5_Click()
 {
-    browse(2);
+    browse({ 2 });
 }
 void Form2::Command6_Click()
 {
-    browse(3);
+    browse({ 3 });
 }
 void Form2::Command7_Click()
 {
-    browse(4);
+    browse({ 4 });
 }
 void Form2::Command8_Click()
 {
-    browse(5);
+    browse({ 5 });
 }
 void Form2::Command9_Click()
 {
-    browse(6);
+    browse({ 6 });
 }
 void Form2::Command10_Click()
 {
-    browse(7);
+    browse({ 7 });
 }
 void Form2::Command11_Click()
 {
-    browse(8);
+    browse({ 8 });
 }
 void Form2::Command12_Click()
 {
-    browse(9);
+    browse({ 9 });
 }

@@ -3,6 +3,8 @@
 
 #include "files/fileplace.h"
 #include "shell/form.h"
+#include "store/shortcutentry.h"
+#include "text/listrow.h"
 
 #include <array>
 
@@ -19,10 +21,11 @@ class Form2 : public Form
 public:
     static Form2 &instance() { return single<Form2>(); }
 
-    static constexpr int rowCount = 9;
-    // Text box 1 to 18: row k's caption box is 2k-1, its path box 2k.
-    // Touching a box of an unloaded window loads the window first, invisibly.
+    // Text box 1 to 18 (ListRow::box). Touching a box of an unloaded window
+    // loads the window first, invisibly.
     QLineEdit *text(int number);
+    // Puts entry into row's two boxes: a record read, or the picker's choice.
+    void fill(ListRow row, const ShortcutEntry &entry);
 
     void Command1_Click();
     void Command2_Click();
@@ -51,12 +54,13 @@ private:
     void readRows();
     void checkStorable() const;
     bool mayOverwrite(const FilePlace &expected, const FilePlace &now) const;
-    void browse(int row);
+    void browse(ListRow row);
+    QLineEdit *box(ListRow row, ListRow::Column column) const { return m_texts.at(row.box(column) - 1); }
 
     QLabel *m_label1 = nullptr;
     QLabel *m_label2 = nullptr;
-    std::array<QLineEdit *, std::size_t(2) * rowCount> m_texts {};
-    std::array<QPushButton *, rowCount> m_browseButtons {};
+    std::array<QLineEdit *, std::size_t(2) * ListRow::count> m_texts {};
+    std::array<QPushButton *, ListRow::count> m_browseButtons {};
     QPushButton *m_command1 = nullptr;
     QPushButton *m_command2 = nullptr;
     QPushButton *m_command3 = nullptr;

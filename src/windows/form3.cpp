@@ -130,13 +130,12 @@ void Form3::Command2_Click()
         Runtime::report(error);
         return;
     }
-    if (choice.row > 0) {
+    if (choice.row.number > 0) {
         Form2 &settings = Form2::instance();
-        settings.text(2 * choice.row - 1)->setText(choice.name);
-        settings.text(2 * choice.row)->setText(choice.path);
+        settings.fill(choice.row, choice.entry);
         // The settings window gets the focus back on the filled row, so a
         // screen reader speaks the new name and its row.
-        settings.text(2 * choice.row - 1)->setFocus();
+        settings.text(choice.row.box(ListRow::Caption))->setFocus();
     }
     hide();
 }
