@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QMap>
 #include <QTest>
 
 #include <cerrno>
@@ -22,6 +23,13 @@ Q_DECLARE_METATYPE(RuntimeError::Kind)
 using Mode = FileTable::Mode;
 Q_DECLARE_METATYPE(FileTable::Mode)
 
+namespace {
+// What stands at the name a file is opened by,
+enum Found { NoFile, Pipe, Link, SelfLink, LongLink, DanglingLink, Folder, Unreadable, ClosedFolder, StickyFolder };
+// and what a saved file is and where it stands (a flag each).
+enum Saved { SymbolicLink = 1, HardLink = 2, Attributes = 4, InClosedFolder = 8, RelativeCache = 16, OtherOwner = 32 };
+}
+
 class FilesTest : public Fixture
 {
     Q_OBJECT
@@ -29,48 +37,53 @@ class FilesTest : public Fixture
 private slots:
     void openFails_data()
     {
-        QTest::addColumn<QString>("setup");
+        QTest::addColumn<int>("found");
         QTest::addColumn<Mode>("mode");
         QTest::addColumn<Kind>("kind");
         QTest::addColumn<int>("error");
-        row("input, a pipe", "pipe", Mode::Input, Kind::NotRegularFile, 0);
-        row("output, a pipe", "pipe", Mode::Output, Kind::NotRegularFile, 0);
-        row("append, a link refused", "link", Mode::Append, Kind::NotRegularFile, 0);
-        row("input, a link refused", "link", Mode::Input, Kind::NotRegularFile, 0);
-        row("input, no file", "", Mode::Input, Kind::FileNotFound, 0);
-        row("output, a link to itself", "loop", Mode::Output, Kind::FileNotWritten, ELOOP);
-        row("input, a folder of that name", "folder", Mode::Input, Kind::FileNotOpened, EISDIR);
-        row("output, a folder of that name", "folder", Mode::Output, Kind::FileNotWritten, EISDIR);
-        row("input, unreadable file", "unreadable", Mode::Input, Kind::FileNotOpened, EACCES);
-        row("output, read-only folder", "read-only", Mode::Output, Kind::FileNotWritten, EACCES);
-        row("append, read-only folder", "read-only", Mode::Append, Kind::FileNotWritten, EACCES);
+        row("input, a pipe", Pipe, Mode::Input, Kind::NotRegularFile, 0);
+        row("output, a pipe", Pipe, Mode::Output, Kind::NotRegularFile, 0);
+        row("append, a link refused", Link, Mode::Append, Kind::NotRegularFile, 0);
+        row("input, a link refused", Link, Mode::Input, Kind::NotRegularFile, 0);
+        row("input, no file", NoFile, Mode::Input, Kind::FileNotFound, 0);
+        row("output, a link to itself", SelfLink, Mode::Output, Kind::FileNotWritten, ELOOP);
+        row("input, a folder of that name", Folder, Mode::Input, Kind::FileNotOpened, EISDIR);
+        row("output, a folder of that name", Folder, Mode::Output, Kind::FileNotWritten, EISDIR);
+        row("input, unreadable file", Unreadable, Mode::Input, Kind::FileNotOpened, EACCES);
+        row("output, read-only folder", ClosedFolder, Mode::Output, Kind::FileNotWritten, EACCES);
+        row("append, read-only folder", ClosedFolder, Mode::Append, Kind::FileNotWritten, EACCES);
         // Found only as the list is closed: no temporary name fits beside the link's target.
-        row("output, link to a name too long", "long target", Mode::Output, Kind::FileNotWritten, ENAMETOOLONG);
-        row("output, link into a missing folder", "gone/f.txt", Mode::Output, Kind::FileNotWritten, ENOENT);
-        row("output, root's file in a sticky shared folder", "sticky", Mode::Output, Kind::FileOfAnother, 0);
+        row("output, link to a name too long", LongLink, Mode::Output, Kind::FileNotWritten, ENAMETOOLONG);
+        row("output, link into a missing folder", DanglingLink, Mode::Output, Kind::FileNotWritten, ENOENT);
+        row("output, root's file in a sticky shared folder", StickyFolder, Mode::Output, Kind::FileOfAnother, 0);
     }
     void openFails()
     {
-        QFETCH(QString, setup);
+        QFETCH(int, found);
         QFETCH(Mode, mode);
         QFETCH(Kind, kind);
         QFETCH(int, error);
-        if (setup == "folder")
+        if (found == Folder)
             QVERIFY(QDir().mkdir("f.txt"));
-        if (setup == "pipe")
+        if (found == Pipe)
             QCOMPARE(mkfifo("f.txt", 0600), 0);
-        if (setup == "link")
-            write("target.txt", "kept"), QFile::link("target.txt", "f.txt");
-        if (setup == "long target" || setup == "loop" || setup.contains('/'))
-            QFile::link(setup == "loop" ? "f.txt" : setup.contains('/') ? setup : QString(250, 't'), "f.txt");
-        if (setup == "unreadable" || setup == "read-only") {
+        if (found == Link) {
+            write("target.txt", "kept");
+            QFile::link("target.txt", "f.txt");
+        }
+        const QMap<int, QString> targets = { { SelfLink, "f.txt" },
+                                             { LongLink, QString(250, 't') },
+                                             { DanglingLink, "gone/f.txt" } };
+        if (targets.contains(found))
+            QFile::link(targets.value(found), "f.txt");
+        if (found == Unreadable || found == ClosedFolder) {
             SKIP_IF_PRIVILEGED();
             write("f.txt", "old");
-            QFile::setPermissions(path("f.txt"), setup == "unreadable" ? QFile::WriteOwner : QFile::ReadOwner);
-            if (setup == "read-only")
+            QFile::setPermissions(path("f.txt"), found == Unreadable ? QFile::WriteOwner : QFile::ReadOwner);
+            if (found == ClosedFolder)
                 QFile::setPermissions(path("."), QFile::ReadOwner | QFile::ExeOwner);
         }
-        if (setup == "sticky") {
+        if (found == StickyFolder) {
             if (!privileged())
                 QSKIP("only root can leave a file for another user to meet");
             write("f.txt", "kept");
@@ -78,27 +91,27 @@ private slots:
         }
         std::optional<RuntimeError> e;
         std::thread([&] {
-            if (setup == "sticky")
+            if (found == StickyFolder)
                 ::syscall(SYS_setresuid, -1, 65534, -1); // this thread alone becomes another user
             e = raised([&] {
-                const bool refuse = setup == "link" || setup == "sticky";
+                const bool refuse = found == Link || found == StickyFolder;
                 FileTable::open(3, "f.txt", mode, refuse ? FileTable::Links::Refuse : FileTable::Links::Follow);
                 FileTable::close(3);
             });
         }).join();
         QVERIFY(e);
         QCOMPARE(e->kind(), kind);
-        QCOMPARE(e->number(), int(setup == "pipe" ? RuntimeError::Pipe : setup == "link" ? RuntimeError::Link : 0));
+        QCOMPARE(e->number(), int(found == Pipe ? RuntimeError::Pipe : found == Link ? RuntimeError::Link : 0));
         QCOMPARE(e->subject(), QString("f.txt"));
-        QCOMPARE(e->subjectIsFolder(), setup == "folder");
+        QCOMPARE(e->subjectIsFolder(), found == Folder);
         QCOMPARE(e->error(), error);
-        QCOMPARE(e->previousKept(), setup == "read-only" && mode == Mode::Output);
+        QCOMPARE(e->previousKept(), found == ClosedFolder && mode == Mode::Output);
         QVERIFY(!FileTable::isOpen(3));
-        if (setup == "read-only")
+        if (found == ClosedFolder)
             QCOMPARE(read("f.txt"), QByteArray("old"));
-        if (setup == "link")
+        if (found == Link)
             QCOMPARE(read("target.txt"), QByteArray("kept"));
-        if (setup == "sticky")
+        if (found == StickyFolder)
             QCOMPARE(read("f.txt"), QByteArray("kept"));
         QCOMPARE(QDir().entryList({ ".*" }, QDir::Files | QDir::Hidden | QDir::System),
                  QStringList()); // no temporary left
@@ -107,46 +120,48 @@ private slots:
     // A save changes the content and nothing else about the file.
     void saveKeepsWhatTheFileIs_data()
     {
-        QTest::addColumn<QString>("setup");
-        row("symbolic link to the list by its whole path", "symbolic link");
-        row("second hard link", "hard link");
-        row("mode and extended attribute", "attributes");
-        row("folder takes no new file", "read-only folder");
+        QTest::addColumn<int>("saved");
+        row("symbolic link to the list by its whole path", SymbolicLink);
+        row("second hard link", HardLink);
+        row("mode and extended attribute", Attributes);
+        row("folder takes no new file", InClosedFolder);
         // XDG_CACHE_HOME must be absolute; the copy goes to ~/.cache instead.
-        row("folder takes no new file, relative cache variable", "read-only folder, relative");
-        row("saved by root for its owner", "other owner");
+        row("folder takes no new file, relative cache variable", InClosedFolder | RelativeCache);
+        row("saved by root for its owner", OtherOwner);
     }
     void saveKeepsWhatTheFileIs()
     {
-        QFETCH(QString, setup);
-        if (setup.startsWith("read-only folder"))
+        QFETCH(int, saved);
+        if (saved & InClosedFolder)
             SKIP_IF_PRIVILEGED();
         const QByteArray home = qgetenv("HOME");
-        if (setup.endsWith("relative"))
-            qputenv("XDG_CACHE_HOME", "cache"), qputenv("HOME", path("home").toUtf8());
-        if (setup == "other owner" && !privileged())
+        if (saved & RelativeCache) {
+            qputenv("XDG_CACHE_HOME", "cache");
+            qputenv("HOME", path("home").toUtf8());
+        }
+        if ((saved & OtherOwner) && !privileged())
             QSKIP("only root can give a file to another user");
         QDir().mkdir("lists");
         write("lists/real.txt", "old");
-        QString list = "lists/real.txt";
-        if (setup == "symbolic link")
-            QFile::link(path("lists/real.txt"), "lists/data.txt"), list = "lists/data.txt";
-        if (setup == "hard link")
+        const QString list = saved & SymbolicLink ? "lists/data.txt" : "lists/real.txt";
+        if (saved & SymbolicLink)
+            QFile::link(path("lists/real.txt"), "lists/data.txt");
+        if (saved & HardLink)
             QCOMPARE(::link(path("lists/real.txt").toUtf8(), path("lists/data.txt").toUtf8()), 0);
         const QByteArray real = path("lists/real.txt").toUtf8();
-        if (setup == "attributes") {
+        if (saved & Attributes) {
             QCOMPARE(::chmod(real, 0640), 0);
             if (::setxattr(real, "user.hizli", "kept", 4, 0) != 0)
                 QSKIP("this file system keeps no user attributes");
         }
-        if (setup == "other owner")
+        if (saved & OtherOwner)
             QCOMPARE(::chown(real, 65534, 65534), 0);
-        if (setup.startsWith("read-only folder"))
+        if (saved & InClosedFolder)
             QFile::setPermissions(path("lists"), QFile::ReadOwner | QFile::ExeOwner);
         struct stat before;
         ::stat(real, &before);
         QVERIFY(QDir::setCurrent("lists"));
-        FileTable::open(1, setup == "hard link" || setup == "symbolic link" ? "data.txt" : "real.txt", Mode::Output);
+        FileTable::open(1, saved & (HardLink | SymbolicLink) ? "data.txt" : "real.txt", Mode::Output);
         FileTable::writeRecord(1, { "new" });
         FileTable::close(1);
         qputenv("HOME", home);
@@ -154,19 +169,19 @@ private slots:
         QFile::setPermissions(path("lists"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         QCOMPARE(read("lists/real.txt"), QByteArray("\"new\"\r\n"));
         QCOMPARE(read(list), QByteArray("\"new\"\r\n"));
-        QCOMPARE(QFileInfo(path("lists/data.txt")).isSymLink(), setup == "symbolic link");
+        QCOMPARE(QFileInfo(path("lists/data.txt")).isSymLink(), saved == SymbolicLink);
         struct stat after;
         ::stat(real, &after);
         // A file of one link is replaced whole by a rename; a hard link, or one in a closed folder, is rewritten.
-        const bool rewritten = setup == "hard link" || setup.startsWith("read-only folder");
+        const bool rewritten = saved & (HardLink | InClosedFolder);
         QCOMPARE(std::tuple(after.st_mode, after.st_uid, after.st_gid, after.st_ino == before.st_ino),
                  std::tuple(before.st_mode, before.st_uid, before.st_gid, rewritten));
         char value[8] = {};
-        QCOMPARE(::getxattr(real, "user.hizli", value, sizeof value), setup == "attributes" ? 4 : -1);
+        QCOMPARE(::getxattr(real, "user.hizli", value, sizeof value), saved == Attributes ? 4 : -1);
         QCOMPARE(QDir("lists").entryList(QDir::Files | QDir::Hidden | QDir::System).size(),
-                 setup.contains("link") ? 2 : 1);
-        const QString cache = setup.endsWith("relative") ? "home/.cache/hizli" : "cache/hizli";
-        QCOMPARE(QDir(cache).exists(), setup.startsWith("read-only folder"));
+                 saved & (HardLink | SymbolicLink) ? 2 : 1);
+        const QString cache = saved & RelativeCache ? "home/.cache/hizli" : "cache/hizli";
+        QCOMPARE(QDir(cache).exists(), bool(saved & InClosedFolder));
         QCOMPARE(QDir(cache).entryList(QDir::Files | QDir::Hidden), QStringList());
     }
 };

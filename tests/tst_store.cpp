@@ -39,6 +39,17 @@ namespace {
 const QByteArray old = "\"old one\",\"o1\"\r\n\"old two\",\"o2\"\r\n";
 const QByteArray fresh = "\"n\",\"n\"\r\n\"new\"\r\n";
 
+// What stands in a save's way (a flag each): the folder closed to new files, the list's mode, the cache,
+enum Setup { Plain, ClosedFolder = 1, ListReadOnly = 2, ListWriteOnly = 4, CacheUnderFile = 8, HardLink = 16 };
+// the system's limits, and who holds what.
+enum Hold { SizeLimit = 32, Immutable = 64, TurnHeld = 128, TurnGivenUp = 256, FolderLocked = 512, NoLocks = 1024 };
+
+// Where a killed save's journal waits, and what became of it and of the list since.
+enum Journal { Beside, InCache = 1, Rebooted = 2, OtherFolder = 4, Held = 8, Earlier = 16, Gone = 32, Foreign = 64 };
+
+// What stood at sil.txt before a browse, or what happened to it between the browse and the choice.
+enum HandOffSetup { Fresh, SymLinked, HardLinked, OthersFile, AskedAgain, Edited, LinkedSince, Removed, BrowseFailed };
+
 // From now on this thread's flock fails with ENOLCK, as on a file system without locks.
 bool refuseLocks()
 {
@@ -108,59 +119,61 @@ private slots:
     void saveIsAllOrNothing_data()
     {
         QTest::addColumn<QString>("caption5");
-        QTest::addColumn<QString>("setup");
+        QTest::addColumn<int>("setup");
         QTest::addColumn<int>("kind"); // -1: nothing raised
         QTest::addColumn<int>("error");
-        row("written", "new, 5", "", -1, 0);
-        row("field the list cannot hold", "a\"b", "", int(Kind::FieldNotStorable), 0);
-        row("read-only list and folder", "new", "read-only folder, list 0444", int(Kind::FileNotWritten), EACCES);
-        row("write-only list: no copy kept", "new", "read-only folder, list 0200", int(Kind::FileNotWritten), EACCES);
-        row("another launcher's save holds the list", "new", "turn held", int(Kind::FileBusy), 0);
-        row("another launcher's save held the list a moment", "new, 5", "turn held a moment", -1, 0);
-        row("another process, or user, locks the folder", "new, 5", "folder locked", -1, 0);
-        row("flock refused", "new, 5", "no locks", -1, 0);
-        row("in place, flock refused", "new, 5", "hard link, no locks", -1, 0);
-        row("no cache folder for the copy", "new", "read-only folder, list 0600, cache under a file",
-            int(Kind::CacheNotMade), ENOTDIR);
+        row("written", "new, 5", Plain, -1, 0);
+        row("field the list cannot hold", "a\"b", Plain, int(Kind::FieldNotStorable), 0);
+        row("read-only list and folder", "new", ClosedFolder | ListReadOnly, int(Kind::FileNotWritten), EACCES);
+        row("write-only list: no copy kept", "new", ClosedFolder | ListWriteOnly, int(Kind::FileNotWritten), EACCES);
+        row("another launcher's save holds the list", "new", TurnHeld, int(Kind::FileBusy), 0);
+        row("another launcher's save held the list a moment", "new, 5", TurnHeld | TurnGivenUp, -1, 0);
+        row("another process, or user, locks the folder", "new, 5", FolderLocked, -1, 0);
+        row("flock refused", "new, 5", NoLocks, -1, 0);
+        row("in place, flock refused", "new, 5", int(HardLink) | NoLocks, -1, 0);
+        row("no cache folder for the copy", "new", ClosedFolder | CacheUnderFile, int(Kind::CacheNotMade), ENOTDIR);
         // The old content goes back at once, as when a disk fills.
-        row("file size limit reached", "new", "size limit", int(Kind::FileNotWritten), EFBIG);
-        row("in place, file size limit reached", "new", "hard link, size limit", int(Kind::FileNotWritten), EFBIG);
-        row("root, an immutable list: the rename refused", "new", "immutable", int(Kind::FileNotWritten), EPERM);
+        row("file size limit reached", "new", SizeLimit, int(Kind::FileNotWritten), EFBIG);
+        row("in place, file size limit reached", "new", int(HardLink) | SizeLimit, int(Kind::FileNotWritten), EFBIG);
+        row("root, an immutable list: the rename refused", "new", Immutable, int(Kind::FileNotWritten), EPERM);
     }
     void saveIsAllOrNothing()
     {
         QFETCH(QString, caption5);
-        QFETCH(QString, setup);
+        QFETCH(int, setup);
         QFETCH(int, kind);
         QFETCH(int, error);
         write("data.txt", "old");
         QDir().mkpath("cache/hizli"); // while the folder still takes one
         // What a killed save left, here and in the cache, goes with the next save, where a lock tells it is left.
-        if (kind < 0 && !setup.endsWith("no locks")) {
+        if (kind < 0 && !(setup & NoLocks)) {
             write(".data.txt.hizli.Ab12Cd", "part");
             write("cache/hizli/.data.txt.hizli.Ab12Cd", "part");
             write(".data.txt.hizli-gunluk.1-2-3-3.Ab12Cd", "oldnew");
         }
-        if (setup.contains("cache under a file"))
-            write("file", ""), qputenv("XDG_CACHE_HOME", path("file/cache").toUtf8());
-        if (setup.startsWith("read-only folder")) {
+        if (setup & CacheUnderFile) {
+            write("file", "");
+            qputenv("XDG_CACHE_HOME", path("file/cache").toUtf8());
+        }
+        if (setup & ClosedFolder) {
             SKIP_IF_PRIVILEGED();
             QFile::setPermissions(path("."), QFile::ReadOwner | QFile::ExeOwner);
-            QCOMPARE(::chmod("data.txt", mode_t(setup.mid(setup.indexOf("list ") + 5, 4).toInt(nullptr, 8))), 0);
+            QCOMPARE(::chmod("data.txt", setup & ListReadOnly ? 0444 : setup & ListWriteOnly ? 0200 : 0600), 0);
         }
-        const int folder = ::open(".", O_RDONLY), data = ::open("data.txt", O_RDONLY);
+        const int folder = ::open(".", O_RDONLY);
+        const int data = ::open("data.txt", O_RDONLY);
         int flags = FS_IMMUTABLE_FL;
-        if (setup == "immutable" && (!privileged() || ::ioctl(data, FS_IOC_SETFLAGS, &flags) != 0))
+        if ((setup & Immutable) && (!privileged() || ::ioctl(data, FS_IOC_SETFLAGS, &flags) != 0))
             QSKIP("only root can make a file immutable, on a file system that keeps the flag");
-        if (setup.startsWith("folder"))
+        if (setup & FolderLocked)
             QCOMPARE(::flock(folder, LOCK_EX), 0);
         std::optional<FileReplacer> other;
-        if (setup.startsWith("turn")) {
+        if (setup & TurnHeld) {
             other.emplace("data.txt", true);
             other->check();
         }
         std::jthread unlock([&] { // a turn given up is taken at once, not after the whole wait
-            if (setup.endsWith("a moment")) {
+            if (setup & TurnGivenUp) {
                 ::usleep(100'000);
                 other.reset();
             }
@@ -168,9 +181,9 @@ private slots:
         const auto begun = std::chrono::steady_clock::now();
         rlimit limit;
         ::getrlimit(RLIMIT_FSIZE, &limit);
-        if (setup.contains("hard link"))
+        if (setup & HardLink)
             QCOMPARE(::link("data.txt", "other.txt"), 0);
-        if (setup.contains("size limit")) {
+        if (setup & SizeLimit) {
             ::signal(SIGXFSZ, SIG_IGN);
             const rlimit small = { 30, limit.rlim_max };
             ::setrlimit(RLIMIT_FSIZE, &small);
@@ -180,23 +193,24 @@ private slots:
             entries[k - 1] = { k == 5 ? caption5 : QString("c%1").arg(k), QString("p%1").arg(k) };
         std::optional<RuntimeError> e;
         std::thread([&] {
-            if (!setup.endsWith("no locks") || refuseLocks()) {
+            if (!(setup & NoLocks) || refuseLocks()) {
                 e = raised([&] {
                     FilePlace now;
                     ShortcutList::write(entries, ShortcutList::place(), &now);
                 });
             }
         }).join();
-        QVERIFY(!setup.endsWith("a moment") || std::chrono::steady_clock::now() - begun < std::chrono::seconds(1));
+        QVERIFY(!(setup & TurnGivenUp) || std::chrono::steady_clock::now() - begun < std::chrono::seconds(1));
         ::setrlimit(RLIMIT_FSIZE, &limit);
         flags = 0;
         ::ioctl(data, FS_IOC_SETFLAGS, &flags);
-        ::close(folder), ::close(data);
+        ::close(folder);
+        ::close(data);
         ::chmod("data.txt", 0600);
         QCOMPARE(read("data.txt"),
                  kind < 0 ? list({ "c1", "p1", "c2", "p2", "c3", "p3", "c4", "p4", "new, 5", "p5" })
                           : QByteArray("old"));
-        const char *beside = setup.contains("hard link") ? " other.txt" : setup.contains("file") ? " file" : "";
+        const char *beside = setup & HardLink ? " other.txt" : setup & CacheUnderFile ? " file" : "";
         QCOMPARE(QDir().entryList(QDir::Files | QDir::Hidden), QString("data.txt").append(beside).split(' '));
         QCOMPARE(QDir("cache/hizli").entryList(QDir::Files | QDir::Hidden), QStringList());
         QCOMPARE(e ? int(e->kind()) : -1, kind);
@@ -243,40 +257,39 @@ private slots:
     void recovery_data()
     {
         QTest::addColumn<QByteArray>("list");
-        QTest::addColumn<QString>("where");
+        QTest::addColumn<int>("where");
         QTest::addColumn<QByteArray>("expected");
         QTest::addColumn<QString>("notice");
         const QByteArray torn = fresh.left(11) + old.mid(11);
-        row("torn", torn, "folder", old, "restored");
-        row("torn, journal in the cache", torn, "cache", old, "restored");
-        row("written, length not yet set", fresh + old.mid(16), "folder", fresh, "");
-        row("written", fresh, "cache", fresh, "");
-        row("never begun", old, "folder", old, "");
-        row("rewritten in place since the kill", QByteArray("\"edited\"\r\n"), "folder", QByteArray("\"edited\"\r\n"),
-            "kept");
-        row("cache, the folder's number now another list's", QByteArray("\"other\"\r\n"), "cache",
-            QByteArray("\"other\"\r\n"), "kept");
-        row("another folder's journal in the cache", torn, "cache, other folder", torn, "");
-        row("a running save's journal", torn, "held", torn, "");
-        row("an earlier version's copy, torn", torn, "earlier", torn, "kept");
-        row("an earlier version's copy, written", fresh + old.mid(16), "earlier", fresh, "");
+        const QByteArray edited = "\"edited\"\r\n";
+        row("torn", torn, Beside, old, "restored");
+        row("torn, journal in the cache", torn, InCache, old, "restored");
+        row("written, length not yet set", fresh + old.mid(16), Beside, fresh, "");
+        row("written", fresh, InCache, fresh, "");
+        row("never begun", old, Beside, old, "");
+        row("rewritten in place since the kill", edited, Beside, edited, "kept");
+        row("cache, the folder's number now another list's", edited, InCache, edited, "kept");
+        row("another folder's journal in the cache", torn, InCache | OtherFolder, torn, "");
+        row("a running save's journal", torn, Held, torn, "");
+        row("an earlier version's copy, torn", torn, Earlier, torn, "kept");
+        row("an earlier version's copy, written", fresh + old.mid(16), Earlier, fresh, "");
         // Device numbers change from one boot to the next; only a journal beside the list moves with it.
-        row("beside the list, after a reboot", torn, "folder, rebooted", old, "restored");
-        row("cache, rebooted", torn, "cache, rebooted", torn, "");
-        row("list gone", QByteArray(), "folder, gone", QByteArray("<none>"), "");
+        row("beside the list, after a reboot", torn, Rebooted, old, "restored");
+        row("cache, rebooted", torn, InCache | Rebooted, torn, "");
+        row("list gone", QByteArray(), Gone, QByteArray("<none>"), "");
         // Root writes nothing through another user's link, not even the old list back.
-        row("root, another user's link", torn, "foreign", torn, "");
+        row("root, another user's link", torn, Foreign, torn, "");
     }
     void recovery()
     {
         QFETCH(QByteArray, list);
-        QFETCH(QString, where);
+        QFETCH(int, where);
         QFETCH(QByteArray, expected);
         QFETCH(QString, notice);
         write("data.txt", list);
-        if (where == "foreign" && !privileged())
+        if ((where & Foreign) && !privileged())
             QSKIP("only root can give a link to another user");
-        QVERIFY(where != "foreign"
+        QVERIFY(!(where & Foreign)
                 || (QFile::rename("data.txt", "real.txt") && QFile::link("real.txt", "data.txt")
                     && ::lchown("data.txt", 65534, 65534) == 0));
         QDir().mkpath("cache/hizli");
@@ -284,21 +297,21 @@ private slots:
         struct stat file;
         ::stat(".", &folder);
         ::stat("data.txt", &file);
-        QString journal = QString(where.startsWith("cache") ? "cache/hizli/" : "") + ".data.txt.hizli-gunluk."
-                + QString::number(folder.st_dev) + (where.endsWith("rebooted") ? "1-" : "-")
-                + QString::number(folder.st_ino + where.endsWith("other folder")) + "-32-16.Ab12Cd";
-        if (where == "earlier") // an earlier version's copy named the file, and the new content by its hash
+        QString journal = QString(where & InCache ? "cache/hizli/" : "") + ".data.txt.hizli-gunluk."
+                + QString::number(folder.st_dev) + (where & Rebooted ? "1-" : "-")
+                + QString::number(folder.st_ino + (where & OtherFolder ? 1 : 0)) + "-32-16.Ab12Cd";
+        if (where & Earlier) // an earlier version's copy named the file, and the new content by its hash
             journal = QString::asprintf(".data.txt.hizli-yedek.%lu-%lu-16-", file.st_dev, file.st_ino)
                     + QCryptographicHash::hash(fresh, QCryptographicHash::Sha256).left(8).toHex() + ".Ab12Cd";
-        write(journal, where == "earlier" ? old : old + fresh);
-        if (where.endsWith("gone"))
+        write(journal, where & Earlier ? old : old + fresh);
+        if (where & Gone)
             QVERIFY(QFile::remove("data.txt"));
         for (const char *temporary :
              { ".data.txt.hizli.Ab12Cd", ".sil.txt.hizli.Ab12Cd", "cache/hizli/.data.txt.hizli.Ab12Cd" })
             write(temporary, "part");
         const int held = ::open(".data.txt.hizli.Ab12Cd", O_RDONLY);
         const int heldJournal = ::open(journal.toUtf8(), O_RDONLY);
-        if (where == "held") {
+        if (where & Held) {
             QCOMPARE(::flock(held, LOCK_EX), 0);
             QCOMPARE(::flock(heldJournal, LOCK_EX), 0);
         }
@@ -315,44 +328,42 @@ private slots:
             QCOMPARE(e->backup(), notice == "kept" ? QFileInfo(kept).absoluteFilePath() : QString());
         }
         QCOMPARE(read(kept), notice == "kept" ? old : QByteArray("<none>"));
-        const QStringList untouched = { "held", "foreign", "cache, other folder", "cache, rebooted" };
+        const QList<int> untouched = { Held, Foreign, InCache | OtherFolder, InCache | Rebooted };
         QCOMPARE(QFile::exists(journal), untouched.contains(where));
         // Temporaries whose writer is gone go too, here and in the cache, but not a running save's.
-        QCOMPARE(QFile::exists(".data.txt.hizli.Ab12Cd"), where == "held" || where == "foreign");
-        QCOMPARE(QFile::exists("cache/hizli/.data.txt.hizli.Ab12Cd"), where == "foreign");
+        QCOMPARE(QFile::exists(".data.txt.hizli.Ab12Cd"), where == Held || where == Foreign);
+        QCOMPARE(QFile::exists("cache/hizli/.data.txt.hizli.Ab12Cd"), where == Foreign);
         QVERIFY(!QFile::exists(".sil.txt.hizli.Ab12Cd"));
     }
 
     // The hand-off file is the asking launcher's own new file; a choice goes only into that file and row.
     void handOff_data()
     {
-        QTest::addColumn<QString>("before");
-        QTest::addColumn<QString>("meanwhile");
+        QTest::addColumn<int>("setup");
         QTest::addColumn<int>("refusedRow"); // -1: the choice is taken
         QTest::addColumn<QByteArray>("after");
         const QByteArray asked = "\"13\"\r\n";
         const QByteArray chosen = asked + "\"A, B\",\"/x y/A, B\"\r\n";
-        row("symbolic link in its place", "symbolic link", "", -1, chosen);
-        row("hard link to a file of the user's", "hard link", "", -1, chosen);
-        row("another user's file", "another user's", "", -1, chosen);
-        row("another launcher asked since", "", "another launcher", 7, QByteArray("\"15\"\r\n"));
-        row("target line edited in place", "", "edited", 7, QByteArray("\"02\"\r\n\"A, B\",\"/x y/A, B\"\r\n"));
-        row("hard-linked since", "", "hard link", 7, asked);
-        row("removed", "", "removed", 7, QByteArray("<none>"));
-        row("a browse that failed since", "", "failed browse", 0, QByteArray("<none>"));
+        row("symbolic link in its place", SymLinked, -1, chosen);
+        row("hard link to a file of the user's", HardLinked, -1, chosen);
+        row("another user's file", OthersFile, -1, chosen);
+        row("another launcher asked since", AskedAgain, 7, QByteArray("\"15\"\r\n"));
+        row("target line edited in place", Edited, 7, QByteArray("\"02\"\r\n\"A, B\",\"/x y/A, B\"\r\n"));
+        row("hard-linked since", LinkedSince, 7, asked);
+        row("removed", Removed, 7, QByteArray("<none>"));
+        row("a browse that failed since", BrowseFailed, 0, QByteArray("<none>"));
     }
     void handOff()
     {
-        QFETCH(QString, before);
-        QFETCH(QString, meanwhile);
+        QFETCH(int, setup);
         QFETCH(int, refusedRow);
         QFETCH(QByteArray, after);
         write("target.txt", "kept");
-        if (before == "symbolic link")
+        if (setup == SymLinked)
             QFile::link("target.txt", "sil.txt");
-        if (before == "hard link")
+        if (setup == HardLinked)
             QCOMPARE(::link("target.txt", "sil.txt"), 0);
-        if (before == "another user's") {
+        if (setup == OthersFile) {
             if (!privileged())
                 QSKIP("only root can give a file to another user");
             QCOMPARE(::chown("target.txt", 65534, 65534), 0);
@@ -364,16 +375,20 @@ private slots:
         QCOMPARE(QFileInfo("sil.txt").permissions() & 0x7, QFile::Permissions(mask & 04 ? 0 : QFile::ReadOther));
         QVERIFY(QFileInfo("sil.txt").ownerId() == ::geteuid() && !QFileInfo("sil.txt").isSymLink());
         QCOMPARE(read("sil.txt"), QByteArray("\"13\"\r\n"));
-        if (meanwhile == "another launcher")
-            write("new.txt", "\"15\"\r\n"), ::rename("new.txt", "sil.txt");
-        if (meanwhile == "edited")
+        if (setup == AskedAgain) {
+            write("new.txt", "\"15\"\r\n");
+            QCOMPARE(::rename("new.txt", "sil.txt"), 0);
+        }
+        if (setup == Edited)
             write("sil.txt", "\"02\"\r\n");
-        if (meanwhile == "hard link")
+        if (setup == LinkedSince)
             QCOMPARE(::link("sil.txt", "snapshot.txt"), 0);
-        if (meanwhile == "removed" || meanwhile == "failed browse")
+        if (setup == Removed || setup == BrowseFailed)
             QFile::remove("sil.txt");
-        if (meanwhile == "failed browse")
-            QDir().mkdir("sil.txt"), raised([] { HandOff::ask({ 8 }); });
+        if (setup == BrowseFailed) {
+            QDir().mkdir("sil.txt");
+            QVERIFY(raised([] { HandOff::ask({ 8 }); }));
+        }
         const std::optional<RuntimeError> refused = raised([] {
             const HandOff::Choice choice = HandOff::choose("A, B", "/x y/A, B");
             QCOMPARE(choice.row.number, 7);

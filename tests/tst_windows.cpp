@@ -50,6 +50,9 @@ QStringList boxes()
     return texts;
 }
 
+// What happens to the list between its reading and its save.
+enum Meanwhile { Nothing, MadeFolder, Changed, LinkPut, Replaced, LinkRetargeted, OthersLink };
+
 void click(QWidget &window, const char *name)
 {
     QTest::mouseClick(control(window, name), Qt::LeftButton);
@@ -211,49 +214,56 @@ private slots:
     {
         QTest::addColumn<int>("box");
         QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("meanwhile");
+        QTest::addColumn<int>("meanwhile");
         QTest::addColumn<int>("reply");
         QTest::addColumn<QString>("shown");
         QTest::addColumn<bool>("saved");
         const QString longText(65537, u'x');
-        row("quotation mark", 6, "a\"b", "", 0, "quotation mark", false);
-        row("longer than a field", 17, longText, "", 0, "too long", false);
-        row("longest field", 18, longText.left(65536), "", 0, "", true);
-        row("list made a folder", 1, "ok", "folder", 0, "folder", false);
-        row("list changed, kept", 1, "ok", "changed", 1, "changed", false);
-        row("list changed, overwritten", 1, "ok", "changed", 0, "changed", true);
-        row("link put in place, Enter keeps", 1, "ok", "link put in place", pressEnter, "moved:other.txt", false);
-        row("list replaced, Escape keeps", 1, "ok", "replaced", pressEscape, "moved:data.txt", false);
-        row("link retargeted, saved there", 1, "ok", "link retargeted", 0, "moved:other.txt", true);
-        row("root, another user's link", 1, "ok", "another user's link", 0, "foreign", false);
+        row("quotation mark", 6, "a\"b", Nothing, 0, "quotation mark", false);
+        row("longer than a field", 17, longText, Nothing, 0, "too long", false);
+        row("longest field", 18, longText.left(65536), Nothing, 0, "", true);
+        row("list made a folder", 1, "ok", MadeFolder, 0, "folder", false);
+        row("list changed, kept", 1, "ok", Changed, 1, "changed", false);
+        row("list changed, overwritten", 1, "ok", Changed, 0, "changed", true);
+        row("link put in place, Enter keeps", 1, "ok", LinkPut, pressEnter, "moved:other.txt", false);
+        row("list replaced, Escape keeps", 1, "ok", Replaced, pressEscape, "moved:data.txt", false);
+        row("link retargeted, saved there", 1, "ok", LinkRetargeted, 0, "moved:other.txt", true);
+        row("root, another user's link", 1, "ok", OthersLink, 0, "foreign", false);
     }
     void settingsSave()
     {
         QFETCH(int, box);
         QFETCH(QString, text);
-        QFETCH(QString, meanwhile);
+        QFETCH(int, meanwhile);
         QFETCH(int, reply);
         QFETCH(QString, shown);
         QFETCH(bool, saved);
-        if (meanwhile == "another user's link" && !privileged())
+        if (meanwhile == OthersLink && !privileged())
             QSKIP("only root can give a link to another user");
-        const bool linked = meanwhile == "link retargeted" || meanwhile == "another user's link";
+        const bool linked = meanwhile == LinkRetargeted || meanwhile == OthersLink;
         write(linked ? "a.txt" : "data.txt", list());
         QVERIFY(!linked || QFile::link("a.txt", "data.txt"));
-        if (meanwhile == "another user's link")
+        if (meanwhile == OthersLink)
             QCOMPARE(::lchown("data.txt", 65534, 65534), 0);
         startLauncher();
         Form1::instance().findChild<QAction *>("Ayarlar")->trigger();
         Form2 &settings = Form2::instance();
         settings.text(box)->setText(text);
-        if (meanwhile == "folder")
-            QFile::remove("data.txt"), QDir().mkdir("data.txt");
-        if (meanwhile == "changed")
+        if (meanwhile == MadeFolder) {
+            QFile::remove("data.txt");
+            QDir().mkdir("data.txt");
+        }
+        if (meanwhile == Changed)
             write("data.txt", list({ "other" }));
-        if (meanwhile.contains("link put") || meanwhile.contains("retargeted"))
-            write("other.txt", list({ "other" })), QFile::remove("data.txt"), QFile::link("other.txt", "data.txt");
-        if (meanwhile == "replaced")
-            write("new.txt", list({ "other" })), ::rename("new.txt", "data.txt");
+        if (meanwhile == LinkPut || meanwhile == LinkRetargeted) {
+            write("other.txt", list({ "other" }));
+            QFile::remove("data.txt");
+            QFile::link("other.txt", "data.txt");
+        }
+        if (meanwhile == Replaced) {
+            write("new.txt", list({ "other" }));
+            QCOMPARE(::rename("new.txt", "data.txt"), 0);
+        }
         answer = reply;
         click(settings, "Command1");
         const QMap<QString, QString> texts = {
@@ -269,12 +279,12 @@ private slots:
         QCOMPARE(prompts, shown.isEmpty() ? QStringList() : QStringList { texts.value(shown) });
         QStringList fields = QString(list()).remove('"').remove('\r').replace('\n', ',').split(',').mid(0, 18);
         fields[box - 1] = text;
-        const QByteArray before = meanwhile == "folder"                     ? "<none>"
-                : meanwhile.isEmpty() || meanwhile == "another user's link" ? list()
-                                                                            : list({ "other" });
+        const QByteArray before = meanwhile == MadeFolder         ? "<none>"
+                : meanwhile == Nothing || meanwhile == OthersLink ? list()
+                                                                  : list({ "other" });
         QCOMPARE(read("data.txt"), saved ? list(fields) : before);
         QCOMPARE(read("a.txt"), linked ? list() : QByteArray("<none>"));
-        QCOMPARE(QFileInfo("data.txt").isSymLink(), linked || meanwhile.contains("link put"));
+        QCOMPARE(QFileInfo("data.txt").isSymLink(), linked || meanwhile == LinkPut);
         QCOMPARE(settings.text(box)->text(), text);
         QCOMPARE(settings.isVisible(), !saved);
         QCOMPARE(endStatus, saved ? 0 : -1);
