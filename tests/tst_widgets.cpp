@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // What the picker's lists show: the files of one folder for a pattern, the folders around the open one.
 #include "filesystem/volumes.h"
+#include "widgets/accessiblefactory.h"
 #include "widgets/dirlistbox.h"
 #include "widgets/drivelistbox.h"
 #include "widgets/filelistbox.h"
@@ -11,6 +12,7 @@
 #include "ownmounts.h"
 #include "row.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QScopeGuard>
 #include <QTemporaryDir>
@@ -53,6 +55,29 @@ private slots:
         box.end(false);
         QTest::keyClicks(&box, "xyz");
         QVERIFY(!shown(0));
+    }
+
+    // A screen reader selects and reads back a box's text, and edits it through the box's own editing.
+    void textBoxSpeaks()
+    {
+        AccessibleFactory::install();
+        TextBox box;
+        box.setText("abcdef");
+        QAccessibleInterface *view = QAccessible::queryAccessibleInterface(&box);
+        int start = -1;
+        int end = -1;
+        for (const int selected : { 0, 3 }) {
+            view->textInterface()->addSelection(2, 2 + selected);
+            view->textInterface()->selection(0, &start, &end);
+            const QList<int> found { start, end, view->textInterface()->selectionCount() };
+            QCOMPARE(found, selected ? QList<int>({ 2, 5, 1 }) : QList<int>(3, 0));
+        }
+        view->textInterface()->removeSelection(0);
+        QVERIFY(!box.hasSelectedText());
+        QCOMPARE(view->textInterface()->characterRect(6), QRect()); // past the end
+        QVERIFY(view->state().editable && !view->state().readOnly);
+        view->editableTextInterface()->replaceText(1, 3, "X");
+        QCOMPARE(box.text(), QString("aXdef"));
     }
 
     void shows_data()
