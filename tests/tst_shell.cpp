@@ -136,6 +136,27 @@ private slots:
         Runtime::run([] { QFAIL("a handler ran after the end"); });
     }
 
+    // A window with its frame stays at its place where it fits on the screen, else moves to the edge it crossed; one
+    // larger than the screen stands at its top left. The screen here is 800 by 600 below a panel 30 high.
+    void fitted_data()
+    {
+        QTest::addColumn<QRect>("asked");
+        QTest::addColumn<QRect>("placed");
+        row("fits", QRect(100, 100, 300, 200), QRect(100, 100, 300, 200));
+        row("crosses the right edge", QRect(600, 100, 300, 200), QRect(496, 100, 300, 200));
+        row("crosses the bottom edge", QRect(100, 500, 300, 200), QRect(100, 396, 300, 200));
+        row("frame under the panel", QRect(100, 40, 300, 200), QRect(100, 54, 300, 200));
+        row("left of the screen", QRect(-50, 100, 300, 200), QRect(4, 100, 300, 200));
+        row("wider than the screen", QRect(100, 100, 900, 200), QRect(4, 100, 900, 200));
+        row("taller than the screen", QRect(100, 100, 300, 600), QRect(100, 54, 300, 600));
+    }
+    void fitted()
+    {
+        QFETCH(QRect, asked);
+        QFETCH(QRect, placed);
+        QCOMPARE(Form::fitted(asked, QMargins(4, 24, 4, 4), QRect(0, 30, 800, 570)), placed);
+    }
+
     void formLifetime()
     {
         auto &form = Form::single<CountingForm>();

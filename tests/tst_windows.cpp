@@ -333,46 +333,6 @@ private slots:
         }
     }
 
-    // Every window lies inside the screen with its frame: at its place where that fits, else moved to the
-    // edge it crossed. Scale 2 and 144 dpi are a smaller area at 9 points.
-    void fitsOnScreen_data()
-    {
-        QTest::addColumn<int>("points");
-        QTest::addColumn<QSize>("area");
-        for (const QSize area : { QSize(1366, 768), QSize(1920, 1080), QSize(1280, 1024) }) {
-            for (const int points : { 9, 14, 18 })
-                QTest::addRow("%d points, %dx%d", points, area.width(), area.height()) << points << area;
-        }
-        row("scale 2 on 1920x1080", 9, QSize(960, 540));
-        row("144 dpi on 1366x768", 9, QSize(910, 512));
-    }
-    void fitsOnScreen()
-    {
-        QFETCH(int, points);
-        QFETCH(QSize, area);
-        const QFont font = QApplication::font();
-        QApplication::setFont(QFont(font.family(), points));
-        const auto restore = qScopeGuard([font] { QApplication::setFont(font); });
-        browse(1);
-        const QMargins frame(4, 24, 4, 4);
-        for (Form *form :
-             std::initializer_list<Form *> { &Form1::instance(), &Form2::instance(), &Form3::instance() }) {
-            const QRect asked = form->place();
-            const QRect placed = Form::fitted(asked, frame, QRect(QPoint(), area));
-            QVERIFY2(QRect(QPoint(), area).contains(placed.marginsAdded(frame)), qPrintable(form->objectName()));
-            QCOMPARE(placed.size(), asked.size());
-            const QRect outer = placed.marginsAdded(frame);
-            QVERIFY(placed.x() == asked.x() || outer.right() == area.width() - 1 || outer.left() == 0);
-            QVERIFY(placed.y() == asked.y() || outer.bottom() == area.height() - 1 || outer.top() == 0);
-            if (QRect(QPoint(), area).contains(asked.marginsAdded(frame)))
-                QCOMPARE(placed, asked);
-            // On this screen too, where it is not larger than the screen.
-            const QRect screen = form->screen()->availableGeometry();
-            QVERIFY(screen.contains(form->geometry()) || asked.width() > screen.width()
-                    || asked.height() > screen.height());
-        }
-    }
-
     void tabOrder()
     {
         Form3 &picker = browse(9);
