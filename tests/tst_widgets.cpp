@@ -166,7 +166,10 @@ private slots:
         QCOMPARE(roots.count(Volumes::of(Volumes::startFolder()).root), 1);
         QTemporaryDir dir;
         QCOMPARE(::mount("hizli", QFile::encodeName(dir.path()), "tmpfs", 0, nullptr), 0);
-        const auto reset = qScopeGuard([&] { ::umount(QFile::encodeName(dir.path())), Volumes::setStartFolder({}); });
+        const auto reset = qScopeGuard([&] {
+            ::umount(QFile::encodeName(dir.path()));
+            Volumes::setStartFolder({});
+        });
         Volumes::setStartFolder(dir.path());
         DriveListBox drives;
         QVERIFY(drives.count() > 1 && drives.drive() == dir.path());
