@@ -1,7 +1,7 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 """The built program on a real X server with a window manager (openbox), seen and driven through the accessibility
 bus as a screen reader sees and drives it, and through the keyboard.
-Run under xvfb-run and dbus-run-session: python3 test_e2e.py PATH/TO/hizli"""
+Run on an X server of three screens, under dbus-run-session: python3 test_e2e.py PATH/TO/hizli"""
 import os
 import re
 import shutil
