@@ -59,7 +59,9 @@
 #include <unistd.h>
 
 const char *probe_name = "picker-probe";
-static int trace;
+static struct options options = { .runs = 7, .settle = 200 };
+static const char *plain, *shot;
+static int volumes;
 
 /* ------------------------------------------------------------ X */
 
@@ -140,14 +142,14 @@ static void handle(struct run *run, xcb_generic_event_t *event, double at)
         struct window *w = find(run, e->window);
         if (w)
             w->mapped_at = at;
-        if (trace && w)
+        if (options.trace && w)
             fprintf(stderr, "%12.3f map 0x%x%s\n", at, e->window, w->override ? " override" : "");
     } else if (type == damage_event + XCB_DAMAGE_NOTIFY) {
         xcb_damage_notify_event_t *e = (xcb_damage_notify_event_t *)event;
         struct window *w = find(run, e->drawable);
         if (w)
             w->damaged_at = at;
-    } else if (type == 0 && trace) {
+    } else if (type == 0 && options.trace) {
         xcb_generic_error_t *e = (xcb_generic_error_t *)event;
         fprintf(stderr, "%12.3f X error %d (request %d)\n", at, e->error_code, e->major_code);
     }
@@ -415,48 +417,41 @@ static void one_run(char *const argv[], const char *folder, double settle, const
     pump(&run, now_ms() + 50, NULL, NULL);
 }
 
+static int own_option(const char *option, const char *value)
+{
+    if (!strcmp(option, "--plain-volumes")) {
+        volumes = 1;
+        return 1;
+    }
+    if (value && !strcmp(option, "--plain-folder"))
+        plain = value;
+    else if (value && !strcmp(option, "--shot"))
+        shot = value;
+    else
+        return 0;
+    return 2;
+}
+
 int main(int argc, char **argv)
 {
-    int runs = 7;
-    double settle = 200;
-    const char *folder = NULL, *plain = NULL, *shot = NULL;
-    int volumes = 0;
-    int i = 1;
-    for (; i < argc && !strncmp(argv[i], "--", 2); ++i) {
-        if (!strcmp(argv[i], "--runs") && i + 1 < argc)
-            runs = atoi(argv[++i]);
-        else if (!strcmp(argv[i], "--settle") && i + 1 < argc)
-            settle = atof(argv[++i]);
-        else if (!strcmp(argv[i], "--folder") && i + 1 < argc)
-            folder = argv[++i];
-        else if (!strcmp(argv[i], "--plain-folder") && i + 1 < argc)
-            plain = argv[++i];
-        else if (!strcmp(argv[i], "--plain-volumes"))
-            volumes = 1;
-        else if (!strcmp(argv[i], "--shot") && i + 1 < argc)
-            shot = argv[++i];
-        else if (!strcmp(argv[i], "--trace"))
-            trace = 1;
-        else
-            die("unknown option %s", argv[i]);
-    }
-    if (!folder || i >= argc || (!plain && !volumes))
+    const int i = read_options(argc, argv, &options, own_option);
+    if (!options.folder || i >= argc || (!plain && !volumes))
         die("usage: picker-probe [--runs N] [--settle MS] [--trace] [--shot FILE] "
             "(--plain-folder DIR | --plain-volumes) --folder DIR PROGRAM...");
     char **program = argv + i;
     connect_probe();
 
     double figures[FIGURES];
-    one_run(program, folder, settle, NULL, figures);
+    one_run(program, options.folder, options.settle, NULL, figures);
 
     struct series series[FIGURES] = { { 0 } };
     int entries = 0;
-    for (int n = 0; n < runs; ++n) {
-        one_run(program, folder, settle, n == 0 ? shot : NULL, figures);
+    for (int n = 0; n < options.runs; ++n) {
+        one_run(program, options.folder, options.settle, n == 0 ? shot : NULL, figures);
         figures[PLAIN] = volumes ? plain_volumes(&entries) : plain_folder(plain, &entries);
         for (int f = 0; f < FIGURES; ++f)
             add(&series[f], figures[f]);
-        if (trace) {
+        if (options.trace) {
             for (int f = 0; f < FIGURES; ++f)
                 fprintf(stderr, "%s %.2f  ", names[f], figures[f]);
             fprintf(stderr, "\n");

@@ -44,7 +44,9 @@
 #include <unistd.h>
 
 const char *probe_name = "startup-probe";
-static int trace;
+static struct options options = { .runs = 30, .settle = 300 };
+static int launch_runs = 15;
+static const char *stamp;
 static xcb_atom_t wm_protocols, wm_delete_window;
 
 static xcb_atom_t atom(const char *name)
@@ -134,12 +136,12 @@ static void handle(struct run *run, xcb_generic_event_t *event, double at)
             xcb_damage_create(conn, xcb_generate_id(conn), e->window, XCB_DAMAGE_REPORT_LEVEL_RAW_RECTANGLES);
             xcb_flush(conn);
         }
-        if (trace)
+        if (options.trace)
             fprintf(stderr, "%9.3f create 0x%x %dx%d%s\n", at - run->exec_at, e->window, e->width, e->height,
                     e->override_redirect ? " override" : "");
     } else if (type == XCB_MAP_NOTIFY) {
         xcb_map_notify_event_t *e = (xcb_map_notify_event_t *)event;
-        if (trace)
+        if (options.trace)
             fprintf(stderr, "%9.3f map 0x%x\n", at - run->exec_at, e->window);
         if (!run->shown && known(run, e->window) && !e->override_redirect) {
             run->shown = e->window;
@@ -147,12 +149,12 @@ static void handle(struct run *run, xcb_generic_event_t *event, double at)
         }
     } else if (type == damage_event + XCB_DAMAGE_NOTIFY) {
         xcb_damage_notify_event_t *e = (xcb_damage_notify_event_t *)event;
-        if (trace)
+        if (options.trace)
             fprintf(stderr, "%9.3f damage 0x%x %dx%d+%d+%d\n", at - run->exec_at, e->drawable, e->area.width,
                     e->area.height, e->area.x, e->area.y);
         if (run->shown && e->drawable == run->shown && !run->painted_at)
             run->painted_at = at;
-    } else if (type == 0 && trace) {
+    } else if (type == 0 && options.trace) {
         xcb_generic_error_t *e = (xcb_generic_error_t *)event;
         fprintf(stderr, "%9.3f X error %d (request %d)\n", at - run->exec_at, e->error_code, e->major_code);
     }
@@ -294,33 +296,25 @@ static void click(int x, int y, double *pressed_at)
     xcb_flush(conn);
 }
 
+static int own_option(const char *option, const char *value)
+{
+    if (value && !strcmp(option, "--launch-runs"))
+        launch_runs = atoi(value);
+    else if (value && !strcmp(option, "--stamp"))
+        stamp = value;
+    else
+        return 0;
+    return 2;
+}
+
 int main(int argc, char **argv)
 {
-    int runs = 30, launch_runs = 15;
-    double settle = 300;
-    const char *folder = NULL, *stamp = NULL;
-    int i = 1;
-    for (; i < argc && argv[i][0] == '-' && argv[i][1] == '-'; ++i) {
-        if (!strcmp(argv[i], "--runs") && i + 1 < argc)
-            runs = atoi(argv[++i]);
-        else if (!strcmp(argv[i], "--launch-runs") && i + 1 < argc)
-            launch_runs = atoi(argv[++i]);
-        else if (!strcmp(argv[i], "--settle") && i + 1 < argc)
-            settle = atof(argv[++i]);
-        else if (!strcmp(argv[i], "--folder") && i + 1 < argc)
-            folder = argv[++i];
-        else if (!strcmp(argv[i], "--stamp") && i + 1 < argc)
-            stamp = argv[++i];
-        else if (!strcmp(argv[i], "--trace"))
-            trace = 1;
-        else
-            die("unknown option %s", argv[i]);
-    }
+    const int i = read_options(argc, argv, &options, own_option);
     char **program = argv + i;
     int split = i;
     while (split < argc && strcmp(argv[split], "--"))
         ++split;
-    if (!folder || !stamp || split == i || split + 1 >= argc)
+    if (!options.folder || !stamp || split == i || split + 1 >= argc)
         die("usage: startup-probe [--runs N] [--launch-runs N] [--settle MS] [--trace] "
             "--folder DIR --stamp STAMP PROGRAM... -- REFERENCE...");
     argv[split] = NULL;
@@ -329,38 +323,39 @@ int main(int argc, char **argv)
     connect_probe();
 
     char list_path[4096], saved_list[4096];
-    snprintf(list_path, sizeof list_path, "%s/data.txt", folder);
-    snprintf(saved_list, sizeof saved_list, "%s/data.txt.bench", folder);
+    snprintf(list_path, sizeof list_path, "%s/data.txt", options.folder);
+    snprintf(saved_list, sizeof saved_list, "%s/data.txt.bench", options.folder);
     if (access(list_path, R_OK) != 0)
-        die("%s holds no data.txt", folder);
+        die("%s holds no data.txt", options.folder);
 
     /* One unmeasured run of each: font caches, the accessibility bus and
      * the page cache are then warm for both alike. */
     struct run run;
-    if (!startup_run(&run, program, folder, settle) || !startup_run(&run, reference, folder, settle))
+    if (!startup_run(&run, program, options.folder, options.settle)
+        || !startup_run(&run, reference, options.folder, options.settle))
         die("a warm-up run failed");
 
     struct series map[2] = { { 0 } }, paint[2] = { { 0 } }, rss[2] = { { 0 } };
-    for (int n = 0; n < runs; ++n) {
+    for (int n = 0; n < options.runs; ++n) {
         for (int which = 0; which < 2; ++which) {
             /* Alternate which goes first, so neither always runs on the heels of the other. */
             const int k = (n % 2) ? 1 - which : which;
             char **command = k == 0 ? program : reference;
-            if (!startup_run(&run, command, folder, settle))
+            if (!startup_run(&run, command, options.folder, options.settle))
                 die("run %d of %s failed", n + 1, command[0]);
             if (run.status != 0)
                 fprintf(stderr, "startup-probe: %s ended with status %d\n", command[0], run.status);
             add(&map[k], run.mapped_at - run.exec_at);
             add(&paint[k], run.painted_at - run.exec_at);
             add(&rss[k], run.maxrss_kb / 1024.0);
-            if (trace)
+            if (options.trace)
                 fprintf(stderr, "%s: mapped %.2f painted %.2f ms, %ld KiB, window %dx%d+%d+%d\n", command[0],
                         run.mapped_at - run.exec_at, run.painted_at - run.exec_at, run.maxrss_kb, run.width, run.height,
                         run.x, run.y);
         }
     }
 
-    printf("start-up, %d runs each      %-21s %-21s %s\n", runs, "launcher", "reference", "ratio");
+    printf("start-up, %d runs each      %-21s %-21s %s\n", options.runs, "launcher", "reference", "ratio");
     printf("%-26s %9s %9s   %9s %9s   %6s\n", "", "min", "median", "min", "median", "median");
     row("exec to window mapped (ms)", &map[0], &map[1]);
     row("exec to first paint (ms)", &paint[0], &paint[1]);
@@ -375,11 +370,11 @@ int main(int argc, char **argv)
         for (int n = 0; n < launch_runs; ++n) {
             for (int k = 0; k < 2; ++k) {
                 char **command = k == 0 ? program : reference;
-                start(&run, command, folder);
+                start(&run, command, options.folder);
                 pump(&run, run.exec_at + 20000, painted);
                 if (!run.painted_at)
                     die("close run %d of %s: no window", n + 1, command[0]);
-                pump(&run, now_ms() + settle, NULL);
+                pump(&run, now_ms() + options.settle, NULL);
                 locate(&run);
                 double pressed_at;
                 click(run.x + run.width / 2, run.y + run.height - 8, &pressed_at);
@@ -399,7 +394,7 @@ int main(int argc, char **argv)
         if (rename(list_path, saved_list) != 0)
             die("cannot set %s aside", list_path);
         char out[4096], line[8192], list[9 * 8192] = "";
-        snprintf(out, sizeof out, "%s/stamp.out", folder);
+        snprintf(out, sizeof out, "%s/stamp.out", options.folder);
         snprintf(line, sizeof line, "\"Damga\",\"%s %s\"\r\n", stamp, out);
         for (int k = 0; k < 9; ++k)
             strcat(list, line);
@@ -408,11 +403,11 @@ int main(int argc, char **argv)
         struct series to_exec = { 0 }, to_exit = { 0 };
         for (int n = 0; n < launch_runs; ++n) {
             unlink(out);
-            start(&run, program, folder);
+            start(&run, program, options.folder);
             pump(&run, run.exec_at + 20000, painted);
             if (!run.painted_at)
                 die("launch run %d: no window", n + 1);
-            pump(&run, now_ms() + settle, NULL);
+            pump(&run, now_ms() + options.settle, NULL);
             locate(&run);
             /* The first item stands at the top left of the menu bar's first row. */
             double pressed_at;

@@ -8,11 +8,35 @@
 #include <stdarg.h>
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
 #include <time.h>
 
 xcb_connection_t *conn;
 xcb_window_t root;
 uint8_t damage_event;
+
+int read_options(int argc, char **argv, struct options *options, int (*own)(const char *option, const char *value))
+{
+    int i = 1;
+    while (i < argc && !strncmp(argv[i], "--", 2)) {
+        const char *option = argv[i], *value = i + 1 < argc ? argv[i + 1] : NULL;
+        int taken = 2;
+        if (!strcmp(option, "--trace")) {
+            options->trace = 1;
+            taken = 1;
+        } else if (value && !strcmp(option, "--runs")) {
+            options->runs = atoi(value);
+        } else if (value && !strcmp(option, "--settle")) {
+            options->settle = atof(value);
+        } else if (value && !strcmp(option, "--folder")) {
+            options->folder = value;
+        } else if (!(taken = own(option, value))) {
+            die("unknown option %s", option);
+        }
+        i += taken;
+    }
+    return i;
+}
 
 double now_ms(void)
 {
