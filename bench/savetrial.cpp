@@ -175,7 +175,8 @@ int kill(int rounds, QStringList names)
         if (changedSince)
             putInPlace(later);
         const std::optional<RuntimeError> notice = ShortcutList::recover();
-        restored += notice && notice->previousKept();
+        const RuntimeError::File *settled = notice ? std::get_if<RuntimeError::File>(&notice->data()) : nullptr;
+        restored += settled && settled->previousKept;
         const QByteArray content = readFile(names.first());
         kept += content == before;
         written += content == after;
@@ -201,8 +202,8 @@ int kill(int rounds, QStringList names)
             if (readFile(name) != content)
                 fault = QStringLiteral("%1 shows other bytes than %2").arg(name, names.first());
         }
-        if (notice && notice->error())
-            fault = QStringLiteral("the start could not restore the list: errno %1").arg(notice->error());
+        if (settled && settled->error)
+            fault = QStringLiteral("the start could not restore the list: errno %1").arg(settled->error);
         const QStringList left = strays(names);
         if (!left.isEmpty())
             fault = QStringLiteral("left behind: %1").arg(left.join(QStringLiteral(", ")));

@@ -12,8 +12,7 @@
 
 #include <pwd.h>
 
-using Kind = RuntimeError::Kind;
-Q_DECLARE_METATYPE(RuntimeError::Kind)
+using E = RuntimeError;
 
 class ProcessTest : public Fixture
 {
@@ -72,17 +71,19 @@ private slots:
         ProcessStarter::start("./prog İş  x");
         QCOMPARE(started(), path("prog") + "|İş|x|");
         QDir().mkdir("prog x");
-        for (const auto &[line, kind, subject] : { std::tuple { "./missing x", Kind::StartFailed, "./missing x" },
-                                                   { "./prog x/gone", Kind::ProgramMissing, "./prog x/gone" } }) {
+        for (const auto &[line, kind, subject] : { std::tuple { "./missing x", int(E::StartFailed), "./missing x" },
+                                                   { "./prog x/gone", int(E::ProgramMissing), "./prog x/gone" } }) {
             const std::optional<RuntimeError> e = raised([line = line] { ProcessStarter::start(line); });
             QVERIFY(e);
-            QCOMPARE(std::pair(e->kind(), e->subject()), std::pair(kind, QString(subject)));
+            const E::Command *command = std::get_if<E::Command>(&e->data());
+            QCOMPARE(std::pair(e->kind(), command ? command->line : std::get<E::File>(e->data()).name),
+                     std::pair(kind, QString(subject)));
         }
         // A failed start names the folder the program was started in.
         ProcessStarter::setStartFolder(path("prog x"));
         const std::optional<RuntimeError> e = raised([] { ProcessStarter::start("./missing"); });
         ProcessStarter::setStartFolder({});
-        QCOMPARE(e->place(), path("prog x"));
+        QCOMPARE(std::get<E::Command>(e->data()).folder, path("prog x"));
     }
 
     // hizli --desktop's list folder, s/hizli here: entered only where private; root makes nothing in another's.
@@ -93,7 +94,7 @@ private slots:
         qputenv("XDG_DATA_HOME", QFile::encodeName(path("s")));
         QCOMPARE(std::system("mkdir -m 703 r r/hizli; ln -s r s; cd r/hizli; touch .data.txt.Ab12C .data.txt.Ab12Cd"),
                  0);
-        QCOMPARE(raised(&DataFolder::enter)->number(), int(RuntimeError::OpenToOthers));
+        QCOMPARE(raised(&DataFolder::enter)->kind(), int(E::FolderOpenToOthers));
         QCOMPARE(std::system("chmod 700 r/hizli; touch r/hizli/.data.txt.hizli.Ab12Cd"), 0);
         QVERIFY(!raised(&DataFolder::enter)); // a killed copy's part is all it removes
         QCOMPARE(QDir().entryList(QDir::Files | QDir::Hidden).join(' '), ".data.txt.Ab12C .data.txt.hizli.Ab12Cd");
@@ -101,11 +102,11 @@ private slots:
         if (!privileged())
             QSKIP("only root gives a folder to another user");
         QCOMPARE(std::system("chown -h nobody s"), 0);
-        QCOMPARE(raised(&DataFolder::enter)->place(), path("s"));
+        QCOMPARE(std::get<E::Owner>(raised(&DataFolder::enter)->data()).place, path("s"));
         QCOMPARE(std::system("chown -h 0 s; chown nobody r/hizli"), 0);
-        QCOMPARE(raised(&DataFolder::enter)->number(), int(RuntimeError::OtherOwner));
+        QCOMPARE(raised(&DataFolder::enter)->kind(), int(E::FolderOfAnother));
         QCOMPARE(std::system("chown nobody r; rm -r r/hizli"), 0);
-        QCOMPARE(raised(&DataFolder::enter)->place(), path("r/hizli"));
+        QCOMPARE(std::get<E::Owner>(raised(&DataFolder::enter)->data()).place, path("r/hizli"));
         QVERIFY(!QFile::exists("r/hizli"));
     }
 };

@@ -12,9 +12,10 @@
 #include <QTest>
 
 #include <cerrno>
+#include <sys/stat.h>
 
-using Kind = RuntimeError::Kind;
-Q_DECLARE_METATYPE(RuntimeError::Kind)
+using E = RuntimeError;
+using enum ListRow::Column;
 using Mode = FileTable::Mode;
 
 namespace {
@@ -53,56 +54,52 @@ private slots:
     {
         QTest::addColumn<RuntimeError>("error");
         QTest::addColumn<QString>("text");
-        using E = RuntimeError;
-        row("missing list", E(Kind::FileNotFound, "data.txt"),
+        row("missing list", E(E::File { E::FileNotFound, "data.txt" }),
             "\"data.txt\" dosyası \"@\" klasöründe bulunamadı.\n\nHızlı bu dosyayı başlatıldığı klasörde arar. "
             "Dosyayı bu klasöre koyun ya da Hızlı'yı dosyanın bulunduğu klasörden başlatın. Masaüstü "
             "menüsünden başlatılan Hızlı listesini \"/veri/hizli\" klasöründe tutar.");
-        row("read-only file system", E(Kind::FileNotWritten, "data.txt").withErrno(EROFS).withPreviousKept(true),
+        row("read-only file system", E(E::File { E::FileNotWritten, "data.txt", EROFS, true }),
             "\"data.txt\" dosyası \"@\" klasörüne yazılamadı: dosya sistemi salt okunur.\n\nDosya sistemini "
             "yazılabilir olarak bağlayın ya da listeyi yazılabilir bir klasöre taşıyıp Hızlı'yı oradan "
             "başlatın. Dosyanın önceki içeriği olduğu gibi duruyor.");
-        row("command line, started at home", E(Kind::StartFailed, "nothing -x").withPlace("/ev"),
+        row("command line, started at home", E(E::Command { "nothing -x", "/ev" }),
             "Program başlatılamadı:\nnothing -x\n\nBu komut satırı çalıştırılabilir bir "
             "program adıyla başlamıyor ya da program çalıştırılamadı (\"/ev\" klasöründen "
             "başlatıldı). Hızlı şimdi kapanıyor; onu yeniden başlatıp Ayarlar penceresinde bu kısayolun yolunu "
             "düzeltin.");
-        const QList<std::pair<E, const char *>> parts = {
-            { E(Kind::FolderNotMade, "/v/hizli").withErrno(ENOTDIR),
-              "\"/v/hizli\" açılamadı: yoldaki bir ad klasör değil" },
-            { E(Kind::InputPastEnd, "data.txt", 17), "\"@\" klasöründe eksik: 17. alan okunacakken dosya bitti." },
-            { E(Kind::FileNotRead, "data.txt", 1).withErrno(EIO), "1. alan okunurken okunamadı: giriş/çıkış hatası" },
-            { E(Kind::FileNotOpened, "data.txt").withErrno(EACCES),
-              "açılamadı: erişim izni yok.\n\nBu adın okunabilir" },
-            { E(Kind::CacheNotMade, "data.txt").withErrno(ENOTDIR).withPlace("/h/c").withPreviousKept(true),
+        const QList<std::pair<E::Data, const char *>> parts = {
+            { E::File { E::FolderNotMade, "/v/h", ENOTDIR }, "\"/v/h\" açılamadı: yoldaki bir ad klasör değil" },
+            { E::Field { E::InputPastEnd, "%1.txt", 17 }, "\"%1.txt\" dosyası*eksik: 17. alan okunacakken" },
+            { E::Field { E::FileNotRead, "data.txt", 1, EIO }, "1. alan okunurken okunamadı: giriş/çıkış hatası" },
+            { E::File { E::FileNotOpened, "data.txt", EACCES }, "açılamadı: erişim izni yok.\n\nBu adın okunabilir" },
+            { E::File { .kind = E::CacheNotMade, .name = "data.txt", .error = ENOTDIR, .cache = "/h/c" },
               "\"/h/c\" klasörüne konacaktı, ama bu klasör oluşturulamadı: yoldaki bir ad klasör değil" },
-            { E(Kind::SaveInterrupted, "data.txt").withPreviousKept(true), "tam kopyadan eski hâline getirildi" },
-            { E(Kind::SaveInterrupted, "data.txt").withErrno(EROFS).withBackup("/c/y"),
+            { E::File { E::SaveInterrupted, "data.txt", 0, true }, "tam kopyadan eski hâline getirildi" },
+            { E::File { E::SaveInterrupted, "data.txt", EROFS, false, "/c/y" },
               "getirilemedi: dosya sistemi salt okunur. Listenin o kayıttan önceki tam bir kopyası \"/c/y\"" },
-            { E(Kind::FileBusy, "data.txt"), "dosya tam bu sırada başka bir program tarafından değiştirildi" },
-            { E(Kind::FileBusy, "data.txt", RuntimeError::HeldByLauncher), "başka bir Hızlı'nız bu listeyi şu anda" },
-            { E(Kind::SaveInterrupted, "data.txt").withBackup("/c/data.txt.eski-Ab12Cd"),
+            { E::File { E::FileChanged, "data.txt" }, "dosya tam bu sırada başka bir program tarafından değiştirildi" },
+            { E::File { E::FileBusy, "data.txt" }, "başka bir Hızlı'nız bu listeyi şu anda" },
+            { E::File { E::SaveInterrupted, "data.txt", 0, false, "/c/data.txt.eski-Ab12Cd" },
               "liste olduğu gibi bırakıldı. Eski liste \"/c/data.txt.eski-Ab12Cd\" dosyasında" },
-            { E(Kind::FileOfAnother, "sil.txt", 65534), "\"sil.txt\" başka bir kullanıcının (nobody, kimlik 65534)" },
-            { E(Kind::LinkNotFollowed, "data.txt", 65534).withPlace("/x/l"),
-              "(nobody, kimlik 65534) \"/x/l\" sembolik" },
-            { E(Kind::HandOffNotOurs, "sil.txt", 7), "pencerenin 7. satır için yazdığı dosya değil" },
-            { E(Kind::HandOffNotOurs, "sil.txt", 0), "hiçbir satır program beklemiyor" },
-            { E(Kind::FileNotWritten, "sil.txt").withErrno(ENOSPC), "diskte yer kalmadı.\n\nDiskte yer açıp" },
-            { E(Kind::FileNotWritten, "sil.txt").withErrno(EPERM), "erişim izni yok.\n\nKlasöre ve dosyaya yazma" },
-            { E(Kind::FileNotWritten, "sil.txt"), "yazılamadı: bilinmeyen bir hata." },
-            { E(Kind::NotRegularFile, "data.txt", E::Socket), "açılamadı: bu ad bir soket, sıradan bir dosya değil." },
-            { E(Kind::BoxNotStorable, {}, 3).withCharacter("\""), "2. satırın \"Başlık\" kutusunda*\"\"\" (U+0022)." },
-            { E(Kind::BoxNotStorable, {}, 18).withCharacter("\n"), "9. satırın \"Yol\" kutusunda*var: satır sonu." },
-            { E(Kind::BoxTooLong, {}, 3), "2. satırın \"Başlık\" kutusundaki metin 65536 karakterden uzun." },
-            { E(Kind::ChoiceNotStorable, "/d/日.sh").withCharacter("日"), "\"/d/日.sh\" dosyasının*\"日\" (U+65E5)." },
-            { E(Kind::StartFailed, "  "), "Program başlatılamadı: bu kısayolun yolu boş." },
-            { E(Kind::ProgramMissing, "/d/My Tool/run"), "başlatılamadı: \"/d/My Tool/run\" yok ya da" },
-            { E(Kind::FolderNotRead, "/media/x").withErrno(ENOENT),
-              "\"/media/x\" klasörü okunamadı: böyle bir klasör yok." },
+            { E::Owner { E::FileOfAnother, "s", 65534 }, "\"s\" başka bir kullanıcının (nobody, kimlik 65534)" },
+            { E::Owner { E::LinkNotFollowed, "data.txt", 65534, "/x/l" }, "(nobody, kimlik 65534) \"/x/l\" sembolik" },
+            { E::HandOff { "sil.txt", { 7 } }, "pencerenin 7. satır için yazdığı dosya değil" },
+            { E::HandOff { "sil.txt", { 0 } }, "hiçbir satır program beklemiyor" },
+            { E::File { E::FileNotWritten, "sil.txt", ENOSPC }, "diskte yer kalmadı.\n\nDiskte yer açıp" },
+            { E::File { E::FileNotWritten, "sil.txt", EPERM }, "erişim izni yok.\n\nKlasöre ve dosyaya yazma" },
+            { E::File { E::FileNotWritten, "sil.txt" }, "yazılamadı: bilinmeyen bir hata." },
+            { E::notRegular("data.txt", S_IFSOCK).data(), "açılamadı: bu ad bir soket, sıradan bir dosya değil." },
+            { E::Box { E::BoxNotStorable, { 2 }, Caption, "\"" }, "2. satırın \"Başlık\" kutusunda*\"\"\" (U+0022)." },
+            { E::Box { E::BoxNotStorable, { 9 }, Path, "\n" }, "9. satırın \"Yol\" kutusunda*var: satır sonu." },
+            { E::Box { E::BoxTooLong, { 2 }, Caption }, "2. satırın \"Başlık\" kutusundaki metin 65536 karakterden" },
+            { E::File { .kind = E::ChoiceNotStorable, .name = "/x", .character = "日" },
+              "\"/x\" dosyasının*\"日\" (U+65E5)." },
+            { E::Command { "  ", "/ev" }, "Program başlatılamadı: bu kısayolun yolu boş." },
+            { E::File { E::ProgramMissing, "/d/My Tool/run" }, "başlatılamadı: \"/d/My Tool/run\" yok ya da" },
+            { E::File { E::FolderNotRead, "/m", ENOENT }, "\"/m\" klasörü okunamadı: böyle bir klasör yok." },
         };
         for (const auto &[error, part] : parts)
-            QTest::addRow("%s", part) << error << QString("*%1*").arg(QString::fromUtf8(part));
+            QTest::addRow("%s", part) << E(error) << QString("*%1*").arg(QString::fromUtf8(part));
     }
     void messages()
     {
@@ -129,8 +126,8 @@ private slots:
 
     void runReportsAndEnds()
     {
-        Runtime::run([] { throw RuntimeError(Kind::FileNotFound, "data.txt"); });
-        QCOMPARE(prompts, QStringList { Messages::text(RuntimeError(Kind::FileNotFound, "data.txt")) });
+        Runtime::run([] { throw E(E::File { E::FileNotFound, "data.txt" }); });
+        QCOMPARE(prompts, QStringList { Messages::text(E(E::File { E::FileNotFound, "data.txt" })) });
         QCOMPARE(titles, QStringList { "Hızlı" });
         QCOMPARE(endStatus, 1);
         Runtime::run([] { QFAIL("a handler ran after the end"); });

@@ -31,8 +31,7 @@
 #include <thread>
 #include <unistd.h>
 
-using Kind = RuntimeError::Kind;
-Q_DECLARE_METATYPE(RuntimeError::Kind)
+using E = RuntimeError;
 
 namespace {
 // The list before and after the save a kill cut off.
@@ -77,11 +76,11 @@ private slots:
         QTest::addColumn<int>("kind"); // -1: nothing raised
         QTest::addColumn<int>("number");
         row("ten records, nine read", list({}, 10), 9, -1, 0);
-        row("eight records and a caption", list({}, 8) + "\"only a caption\"", 8, int(Kind::InputPastEnd), 18);
+        row("eight records and a caption", list({}, 8) + "\"only a caption\"", 8, int(E::InputPastEnd), 18);
         // Ended at the budget of a field, however long the file.
         row("a field longer than any list holds",
-            "\"c1\",\"" + QByteArray(65536, 'x') + "\"\r\n" + QByteArray(1 << 22, 'y'), 1, int(Kind::FieldTooLong), 3);
-        row("a read error is no short list", QByteArray("/proc/self/mem"), 0, int(Kind::FileNotRead), 1);
+            "\"c1\",\"" + QByteArray(65536, 'x') + "\"\r\n" + QByteArray(1 << 22, 'y'), 1, int(E::FieldTooLong), 3);
+        row("a read error is no short list", QByteArray("/proc/self/mem"), 0, int(E::FileNotRead), 1);
     }
     void listReading()
     {
@@ -98,13 +97,13 @@ private slots:
             ShortcutList::read(9, [&](int record, const ShortcutEntry &entry) {
                 if (record == 1) { // the list holds its number while it is read
                     const auto busy = raised([] { FileTable::open(1, "other.txt", FileTable::Mode::Output); });
-                    QVERIFY(busy && busy->kind() == Kind::FileAlreadyOpen);
+                    QVERIFY(busy && busy->kind() == E::FileAlreadyOpen);
                 }
                 read << QString("%1 %2 %3").arg(record).arg(entry.caption, entry.path.left(2));
             });
         });
-        QCOMPARE(e ? int(e->kind()) : -1, kind);
-        QCOMPARE(e ? e->number() : 0, number);
+        QCOMPARE(e ? e->kind() : -1, kind);
+        QCOMPARE(e ? std::get<E::Field>(e->data()).field : 0, number);
         QStringList expected;
         for (int k = 1; k <= taken; ++k)
             expected << QString("%1 c%1 %2").arg(k).arg(bytes.size() > 65536 ? "xx" : QString("p%1").arg(k));
@@ -123,19 +122,19 @@ private slots:
         QTest::addColumn<int>("kind"); // -1: nothing raised
         QTest::addColumn<int>("error");
         row("written", "new, 5", Plain, -1, 0);
-        row("field the list cannot hold", "a\"b", Plain, int(Kind::FieldNotStorable), 0);
-        row("read-only list and folder", "new", ClosedFolder | ListReadOnly, int(Kind::FileNotWritten), EACCES);
-        row("write-only list: no copy kept", "new", ClosedFolder | ListWriteOnly, int(Kind::FileNotWritten), EACCES);
-        row("another launcher's save holds the list", "new", TurnHeld, int(Kind::FileBusy), 0);
+        row("field the list cannot hold", "a\"b", Plain, int(E::FieldNotStorable), 0);
+        row("read-only list and folder", "new", ClosedFolder | ListReadOnly, int(E::FileNotWritten), EACCES);
+        row("write-only list: no copy kept", "new", ClosedFolder | ListWriteOnly, int(E::FileNotWritten), EACCES);
+        row("another launcher's save holds the list", "new", TurnHeld, int(E::FileBusy), 0);
         row("another launcher's save held the list a moment", "new, 5", TurnHeld | TurnGivenUp, -1, 0);
         row("another process, or user, locks the folder", "new, 5", FolderLocked, -1, 0);
         row("flock refused", "new, 5", NoLocks, -1, 0);
         row("in place, flock refused", "new, 5", int(HardLink) | NoLocks, -1, 0);
-        row("no cache folder for the copy", "new", ClosedFolder | CacheUnderFile, int(Kind::CacheNotMade), ENOTDIR);
+        row("no cache folder for the copy", "new", ClosedFolder | CacheUnderFile, int(E::CacheNotMade), ENOTDIR);
         // The old content goes back at once, as when a disk fills.
-        row("file size limit reached", "new", SizeLimit, int(Kind::FileNotWritten), EFBIG);
-        row("in place, file size limit reached", "new", int(HardLink) | SizeLimit, int(Kind::FileNotWritten), EFBIG);
-        row("root, an immutable list: the rename refused", "new", Immutable, int(Kind::FileNotWritten), EPERM);
+        row("file size limit reached", "new", SizeLimit, int(E::FileNotWritten), EFBIG);
+        row("in place, file size limit reached", "new", int(HardLink) | SizeLimit, int(E::FileNotWritten), EFBIG);
+        row("root, an immutable list: the rename refused", "new", Immutable, int(E::FileNotWritten), EPERM);
     }
     void saveIsAllOrNothing()
     {
@@ -213,14 +212,13 @@ private slots:
         const char *beside = setup & HardLink ? " other.txt" : setup & CacheUnderFile ? " file" : "";
         QCOMPARE(QDir().entryList(QDir::Files | QDir::Hidden), QString("data.txt").append(beside).split(' '));
         QCOMPARE(QDir("cache/hizli").entryList(QDir::Files | QDir::Hidden), QStringList());
-        QCOMPARE(e ? int(e->kind()) : -1, kind);
+        QCOMPARE(e ? e->kind() : -1, kind);
         QVERIFY(!FileTable::isOpen(1));
-        if (!e)
-            return;
-        QCOMPARE(e->error(), error);
-        QCOMPARE(e->previousKept(), e->kind() == Kind::FileNotWritten || e->kind() == Kind::CacheNotMade);
-        QCOMPARE(e->place(), e->kind() == Kind::CacheNotMade ? path("file/cache/hizli") : QString());
-        QCOMPARE(e->character(), QString(caption5.contains('"') ? "\"" : ""));
+        const E::File file = e ? std::get<E::File>(e->data()) : E::File {};
+        QCOMPARE(file.error, error);
+        QCOMPARE(file.previousKept, kind == E::FileNotWritten || kind == E::CacheNotMade);
+        QCOMPARE(file.cache, kind == E::CacheNotMade ? path("file/cache/hizli") : QString());
+        QCOMPARE(file.character, QString(caption5.contains('"') ? "\"" : ""));
     }
 
     // A save goes from the folder it opened, so no path grows past what the system takes: here the folder's own
@@ -322,10 +320,10 @@ private slots:
         QCOMPARE(e.has_value(), !notice.isEmpty());
         const QString kept = QFileInfo(journal).path() + "/data.txt.eski-Ab12Cd";
         if (e) {
-            QCOMPARE(e->kind(), Kind::SaveInterrupted);
-            QCOMPARE(e->previousKept(), notice == "restored");
-            QCOMPARE(e->error(), 0);
-            QCOMPARE(e->backup(), notice == "kept" ? QFileInfo(kept).absoluteFilePath() : QString());
+            const E::File &file = std::get<E::File>(e->data());
+            QCOMPARE(std::pair(e->kind(), file.error), std::pair(int(E::SaveInterrupted), 0));
+            QCOMPARE(file.previousKept, notice == "restored");
+            QCOMPARE(file.backup, notice == "kept" ? QFileInfo(kept).absoluteFilePath() : QString());
         }
         QCOMPARE(read(kept), notice == "kept" ? old : QByteArray("<none>"));
         const QList<int> untouched = { Held, Foreign, InCache | OtherFolder, InCache | Rebooted };
@@ -396,7 +394,7 @@ private slots:
             QCOMPARE(choice.entry.path, QString("/x y/A, B"));
         });
         QCOMPARE(refused.has_value(), refusedRow >= 0);
-        QVERIFY(!refused || (refused->kind() == Kind::HandOffNotOurs && refused->number() == refusedRow));
+        QVERIFY(!refused || std::get<E::HandOff>(refused->data()).row.number == refusedRow);
         QCOMPARE(read("sil.txt"), after);
         QCOMPARE(read("target.txt"), QByteArray("kept"));
         QVERIFY(!FileTable::isOpen(2));

@@ -32,8 +32,7 @@
 #include <cstdio>
 #include <unistd.h>
 
-using Kind = RuntimeError::Kind;
-Q_DECLARE_METATYPE(RuntimeError::Kind)
+using E = RuntimeError;
 
 namespace {
 template <typename T = QWidget>
@@ -93,8 +92,8 @@ private slots:
         QTest::addColumn<int>("kind"); // -1: shown
         QTest::addColumn<int>("field");
         row("nine records and a tenth", list() + "\"tenth\"\r\n", -1, 0);
-        row("no list", QByteArray(), int(Kind::FileNotFound), 0);
-        row("eight records", list({}, 8), int(Kind::InputPastEnd), 17);
+        row("no list", QByteArray(), int(E::FileNotFound), 0);
+        row("eight records", list({}, 8), int(E::InputPastEnd), 17);
     }
     void launcherShowsTheList()
     {
@@ -104,9 +103,9 @@ private slots:
         if (!bytes.isEmpty())
             write("data.txt", bytes);
         startLauncher();
-        QCOMPARE(prompts,
-                 kind < 0 ? QStringList()
-                          : QStringList { Messages::text(RuntimeError(Kind(kind), "data.txt", field)) });
+        const E error = kind == E::FileNotFound ? E(E::File { E::FileNotFound, "data.txt" })
+                                                : E(E::Field { E::InputPastEnd, "data.txt", field });
+        QCOMPARE(prompts, kind < 0 ? QStringList() : QStringList { Messages::text(error) });
         QCOMPARE(endStatus, kind < 0 ? -1 : 1);
         QCOMPARE(Form1::instance().isVisible(), kind < 0);
         if (kind >= 0)
@@ -144,8 +143,8 @@ private slots:
         write("data.txt", list(fields, records));
         QAction *item = Form1::instance().launchItem(position);
         item->trigger();
-        const RuntimeError error = failure == "start" ? RuntimeError(Kind::StartFailed, "./missing")
-                                                      : RuntimeError(Kind::InputPastEnd, "data.txt", 9);
+        const E error = failure == "start" ? E(E::Command { "./missing", QDir::currentPath() })
+                                           : E(E::Field { E::InputPastEnd, "data.txt", 9 });
         QCOMPARE(prompts, failure.isEmpty() ? QStringList() : QStringList { Messages::text(error) });
         if (failure.isEmpty()) {
             QCOMPARE(started(), path("prog") + QString("|%1|").arg(position));
@@ -267,14 +266,13 @@ private slots:
         answer = reply;
         click(settings, "Command1");
         const QMap<QString, QString> texts = {
-            { "quotation mark", Messages::text(RuntimeError(Kind::BoxNotStorable, {}, 6).withCharacter("\"")) },
-            { "too long", Messages::text(RuntimeError(Kind::BoxTooLong, {}, 17)) },
+            { "quotation mark", Messages::text(E(E::Box { E::BoxNotStorable, { 3 }, ListRow::Path, "\"" })) },
+            { "too long", Messages::text(E(E::Box { E::BoxTooLong, { 9 }, ListRow::Caption })) },
             { "changed", Messages::listChanged("data.txt") },
             { "moved:other.txt", Messages::listMoved("data.txt", path("other.txt"), true) },
             { "moved:data.txt", Messages::listMoved("data.txt", path("data.txt"), true) },
-            { "foreign",
-              Messages::text(RuntimeError(Kind::LinkNotFollowed, "data.txt", 65534).withPlace(path("data.txt"))) },
-            { "folder", Messages::text(RuntimeError(Kind::FileNotWritten, "data.txt")) }
+            { "foreign", Messages::text(E(E::Owner { E::LinkNotFollowed, "data.txt", 65534, path("data.txt") })) },
+            { "folder", Messages::text(E(E::File { E::FileNotWritten, "data.txt" })) }
         };
         QCOMPARE(prompts, shown.isEmpty() ? QStringList() : QStringList { texts.value(shown) });
         QStringList fields = QString(list()).remove('"').remove('\r').replace('\n', ',').split(',').mid(0, 18);
@@ -460,11 +458,11 @@ private slots:
                  QPoint(1, 0)); // the list, its one child
         list->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
         QVERIFY(!drives->view()->isVisible());
+        const E::File chosen { .kind = E::ChoiceNotStorable, .name = path("bin/a\"b.exe"), .character = "\"" };
         QCOMPARE(prompts,
-                 QStringList({ Messages::text(RuntimeError(Kind::NoProgramSelected, path("bin"))),
-                               Messages::text(
-                                       RuntimeError(Kind::ChoiceNotStorable, path("bin/a\"b.exe")).withCharacter("\"")),
-                               Messages::text(RuntimeError(Kind::FolderNotRead, path("none")).withErrno(ENOENT)) }));
+                 QStringList({ Messages::text(E(E::File { E::NoProgramSelected, path("bin") })),
+                               Messages::text(E(chosen)),
+                               Messages::text(E(E::File { E::FolderNotRead, path("none"), ENOENT })) }));
         QVERIFY(picker.isVisible());
         QCOMPARE(files->path(), path("bin"));
         QCOMPARE(Form2::instance().text(3)->text(), QString("c2"));

@@ -20,7 +20,7 @@
 #include <unistd.h>
 
 namespace {
-using Kind = RuntimeError::Kind;
+using Error = RuntimeError;
 
 // As the kernel's own limit on links in one lookup.
 constexpr int maxLinks = 40;
@@ -45,7 +45,7 @@ QString joined(const QString &folder, const QByteArray &name)
 // checked is what is entered, however the names change meanwhile.
 Descriptor openFolder(const QString &folder)
 {
-    const auto notMade = [&folder](int error) { return RuntimeError(Kind::FolderNotMade, folder).withErrno(error); };
+    const auto notMade = [&folder](int error) { return Error(Error::File { Error::FolderNotMade, folder, error }); };
     QList<QByteArray> pending = QFile::encodeName(folder).split('/');
     Descriptor at(::open("/", folderFlags));
     QString reached = QStringLiteral("/");
@@ -60,7 +60,7 @@ Descriptor openFolder(const QString &folder)
             // Made by root in a user's home, the folder would be closed to
             // that user, and so would what the user's programs keep there.
             if (::geteuid() == 0 && ::fstat(at.get(), &st) == 0 && st.st_uid != 0)
-                throw RuntimeError(Kind::FolderNotMade, folder, int(st.st_uid)).withPlace(joined(reached, name));
+                throw Error(Error::Owner { Error::FolderNotMadeInOthers, folder, st.st_uid, joined(reached, name) });
             if (::mkdirat(at.get(), name.constData(), 0700) != 0 && errno != EEXIST)
                 throw notMade(errno);
             next.reset(::openat(at.get(), name.constData(), folderFlags));
@@ -71,8 +71,7 @@ Descriptor openFolder(const QString &folder)
             if (!link.isOpen() || ::fstat(link.get(), &st) != 0 || !S_ISLNK(st.st_mode))
                 throw notMade(error);
             if (st.st_uid != ::geteuid() && st.st_uid != 0) {
-                throw RuntimeError(Kind::FolderNotPrivate, folder, RuntimeError::OtherUsersLink)
-                        .withPlace(joined(reached, name));
+                throw Error(Error::Owner { Error::FolderBehindLink, folder, st.st_uid, joined(reached, name) });
             }
             QByteArray text(PATH_MAX, '\0');
             const ssize_t length = ::readlinkat(link.get(), "", text.data(), size_t(text.size()));
@@ -143,7 +142,7 @@ void copyExample(const QString &example)
             return;
         // Another start took the part for a leftover before it was locked.
         if (error != ENOENT || attempt == 3)
-            throw RuntimeError(Kind::FileNotWritten, QStringLiteral("data.txt")).withErrno(error);
+            throw Error(Error::File { Error::FileNotWritten, QStringLiteral("data.txt"), error });
     }
 }
 }
@@ -177,13 +176,13 @@ void DataFolder::enter()
     const Descriptor entered = openFolder(folder);
     struct stat st;
     if (::fstat(entered.get(), &st) != 0)
-        throw RuntimeError(Kind::FolderNotMade, folder).withErrno(errno);
+        throw Error(Error::File { Error::FolderNotMade, folder, errno });
     if (st.st_uid != ::geteuid())
-        throw RuntimeError(Kind::FolderNotPrivate, folder, RuntimeError::OtherOwner);
+        throw Error(Error::Owner { Error::FolderOfAnother, folder, st.st_uid });
     if (st.st_mode & (S_IWGRP | S_IWOTH))
-        throw RuntimeError(Kind::FolderNotPrivate, folder, RuntimeError::OpenToOthers);
+        throw Error(Error::File { Error::FolderOpenToOthers, folder });
     if (::fchdir(entered.get()) != 0)
-        throw RuntimeError(Kind::FolderNotMade, folder).withErrno(errno);
+        throw Error(Error::File { Error::FolderNotMade, folder, errno });
     removeCopyParts();
     const QString example = exampleList();
     // A dangling link counts as a list too: it is the user's, not ours to replace.

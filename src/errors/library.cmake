@@ -1,4 +1,4 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 hizli_library(errors
     SOURCES runtimeerror.cpp
-    USES Qt6::Core)
+    USES hizlitext Qt6::Core)

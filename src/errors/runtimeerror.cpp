@@ -4,45 +4,23 @@
 #include <QDir>
 #include <QFileInfo>
 
-RuntimeError::RuntimeError(Kind kind, QString subject, int number)
-    : m_kind(kind)
-    , m_subject(std::move(subject))
-    , m_number(number)
+#include <sys/stat.h>
+
+RuntimeError::RuntimeError(Data data)
+    : m_data(std::move(data))
+    , m_kind(std::visit([](const auto &group) -> int { return group.kind; }, m_data))
     , m_folder(QDir::toNativeSeparators(QDir::currentPath()))
 {
     // Only a file name can be shadowed by a folder of that name.
-    if (kind == Kind::FileNotOpened || kind == Kind::FileNotWritten)
-        m_subjectIsFolder = QFileInfo(m_subject).isDir();
+    File *file = std::get_if<File>(&m_data);
+    if (file && (file->kind == FileNotOpened || file->kind == FileNotWritten) && QFileInfo(file->name).isDir())
+        file->standing = Folder;
 }
 
-RuntimeError &RuntimeError::withErrno(int error)
+RuntimeError RuntimeError::notRegular(const QString &name, mode_t mode)
 {
-    m_error = error;
-    return *this;
-}
-
-RuntimeError &RuntimeError::withCharacter(QString character)
-{
-    m_character = std::move(character);
-    return *this;
-}
-
-RuntimeError &RuntimeError::withPreviousKept(bool kept)
-{
-    m_previousKept = kept;
-    return *this;
-}
-
-RuntimeError &RuntimeError::withBackup(QString path)
-{
-    m_backup = std::move(path);
-    return *this;
-}
-
-RuntimeError &RuntimeError::withPlace(QString path)
-{
-    m_place = std::move(path);
-    return *this;
+    const Standing standing = S_ISLNK(mode) ? Link : S_ISFIFO(mode) ? Pipe : S_ISSOCK(mode) ? Socket : Device;
+    return RuntimeError(File { NotRegularFile, name, 0, false, {}, standing });
 }
 
 const char *RuntimeError::what() const noexcept

@@ -1,90 +1,112 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "text/listrow.h"
+
 #include <QString>
 
 #include <exception>
+#include <sys/types.h>
+#include <variant>
 
 // A failing operation, described by what failed and where, never by a
 // sentence: the words the user reads are composed in one place (Messages).
 // Handlers never catch it: the handler stops where it was raised, and
 // Runtime::run reports it and ends the program. A window that can recover
 // from a failure (a save that cannot be written) catches it and reports it.
+// Each group of kinds has data of a type of its own, and in Messages a switch
+// over its kinds alone: a kind raised with another group's data, or without
+// its sentence, does not compile. The groups number their kinds apart.
 class RuntimeError : public std::exception
 {
 public:
-    enum class Kind {
-        FileNotFound, // subject: file name
-        FileNotOpened, // subject: file name; error: errno
-        NotRegularFile, // subject: file name; number: a SpecialFile
-        FieldTooLong, // subject: file name; number: the field
-        FileNotRead, // subject: file name; number: the field; error: errno
-        FileAlreadyOpen, // subject: file name; number: the file number
-        FileNotOpen, // number: the file number
-        InputPastEnd, // subject: file name; number: the field that was missing
-        FileNotWritten, // subject: file name; error: errno; previousKept; backup
-        FieldNotStorable, // subject: file name; character
-        BoxNotStorable, // number: the text box; character
-        BoxTooLong, // number: the text box
-        ChoiceNotStorable, // subject: the chosen file's path; character
-        StartFailed, // subject: command line
-        FolderNotRead, // subject: folder; error: ENOENT or EACCES
-        FolderNotMade, // subject: the list's folder; error: errno; place: a folder root did not make, number: the
-                       // owner of the folder it would have been made in
-        FolderNotPrivate, // subject: the list's folder; number: an Exposure; place: the link of OtherUsersLink
-        ProgramMissing, // subject: the program a command line names
-        FileBusy, // subject: file name; number: a Holder
-        LinkNotFollowed, // subject: file name; number: the link's owner; place: the link
-        CacheNotMade, // subject: file name; place: the cache folder; error: errno
-        SaveInterrupted, // subject: file name; previousKept: restored; backup; error: errno
-        HandOffNotOurs, // subject: file name; number: the row asked, 0 for none
-        NoProgramSelected, // subject: the folder the file list shows
-        FileOfAnother, // subject: file name; number: its owner, who alone may replace it
+    enum FileKind {
+        FileNotFound = 100,
+        FileNotOpened,
+        NotRegularFile,
+        FileNotWritten,
+        FieldNotStorable,
+        CacheNotMade,
+        FileChanged, // by another program, between the check and the write
+        FileBusy, // another launcher of the user's is saving it
+        SaveInterrupted,
+        ProgramMissing,
+        ChoiceNotStorable,
+        NoProgramSelected,
+        FolderNotRead,
+        FolderNotMade,
+        FolderOpenToOthers,
+        FileAlreadyOpen,
+        FileNotOpen,
     };
+    enum FieldKind { FieldTooLong = 200, FileNotRead, InputPastEnd };
+    enum BoxKind { BoxNotStorable = 300, BoxTooLong };
+    enum OwnerKind { LinkNotFollowed = 400, FileOfAnother, FolderOfAnother, FolderNotMadeInOthers, FolderBehindLink };
+    enum SingleKind { StartFailed = 500, HandOffNotOurs };
 
     // What stands where a regular file was expected.
-    enum SpecialFile { Link = 1, Pipe, Device, Socket };
-    // Who stood in a save's way: another program that changed the file at
-    // that moment, or another launcher of the user's that was saving it.
-    enum Holder { ChangedMeanwhile = 0, HeldByLauncher };
-    // How others could reach into the list's folder.
-    enum Exposure { OtherOwner = 1, OpenToOthers, OtherUsersLink };
+    enum Standing { Regular, Link, Pipe, Device, Socket, Folder };
 
-    RuntimeError(Kind kind, QString subject, int number = 0);
+    struct File
+    {
+        FileKind kind;
+        QString name; // of a file or folder, as it was given
+        int error = 0; // errno, 0 where none is known
+        bool previousKept = false; // the old content stands, kept or put back
+        QString backup = {}; // where a whole copy of the old content waits
+        Standing standing = Regular; // a folder is found as the error is raised
+        QString character = {}; // the first the list cannot hold, in a field written to it or in its name
+        QString cache = {}; // the folder a copy of its old content could not be made in
+        int number = 0; // the number it is open under
+    };
+    struct Field
+    {
+        FieldKind kind;
+        QString name;
+        int field; // counted through the whole list file from 1
+        int error = 0;
+    };
+    struct Box
+    {
+        BoxKind kind;
+        ListRow row;
+        ListRow::Column column;
+        QString character = {}; // the first the list cannot hold
+    };
+    struct Owner
+    {
+        OwnerKind kind;
+        QString name;
+        uid_t owner; // of the file, folder or link in the way
+        QString place = {}; // the other user's link, or the folder not made in theirs
+    };
+    struct Command
+    {
+        static constexpr SingleKind kind = StartFailed;
+        QString line;
+        QString folder; // where it was started
+    };
+    struct HandOff
+    {
+        static constexpr SingleKind kind = HandOffNotOurs;
+        QString name;
+        ListRow row; // the row it was asked for, none where the last ask failed
+    };
+    using Data = std::variant<File, Field, Box, Owner, Command, HandOff>;
 
-    RuntimeError &withErrno(int error);
-    RuntimeError &withCharacter(QString character);
-    RuntimeError &withPreviousKept(bool kept);
-    RuntimeError &withBackup(QString path);
-    RuntimeError &withPlace(QString path);
+    explicit RuntimeError(Data data);
+    static RuntimeError notRegular(const QString &name, mode_t mode);
 
-    Kind kind() const { return m_kind; }
-    const QString &subject() const { return m_subject; }
-    int number() const { return m_number; }
-    int error() const { return m_error; }
-    const QString &character() const { return m_character; }
-    bool previousKept() const { return m_previousKept; }
-    // Where the old content waits when a failed write had begun in place.
-    const QString &backup() const { return m_backup; }
-    // Another path the error is about: a link, the cache folder.
-    const QString &place() const { return m_place; }
+    int kind() const { return m_kind; }
+    const Data &data() const { return m_data; }
     // The working folder when the error was raised: files are named
     // without a folder, so this is where they were looked for.
     const QString &folder() const { return m_folder; }
-    // Whether a folder stood where the named file was expected.
-    bool subjectIsFolder() const { return m_subjectIsFolder; }
 
     const char *what() const noexcept override;
 
 private:
-    Kind m_kind;
-    QString m_subject;
-    int m_number;
-    int m_error = 0;
-    QString m_character;
-    bool m_previousKept = false;
-    QString m_backup;
-    QString m_place;
+    Data m_data;
+    int m_kind;
     QString m_folder;
-    bool m_subjectIsFolder = false;
 };

@@ -14,6 +14,8 @@
 
 namespace {
 
+using Error = RuntimeError;
+
 bool sameInode(const struct stat &a, const struct stat &b)
 {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
@@ -115,8 +117,7 @@ void FileReplacer::check()
     if (m_followLinks && followsForeignLink(m_location)) {
         for (const FileLocation::Link &link : m_location.links()) {
             if (link.owner != 0) {
-                throw RuntimeError(RuntimeError::Kind::LinkNotFollowed, m_name, int(link.owner))
-                        .withPlace(link.shownPath);
+                throw Error(Error::Owner { Error::LinkNotFollowed, m_name, link.owner, link.shownPath });
             }
         }
     }
@@ -126,12 +127,8 @@ void FileReplacer::check()
         fail(EISDIR, false);
     // Without following links, a link, pipe or socket of that name is
     // replaced by a regular file.
-    if (exists && m_followLinks && !S_ISREG(st.st_mode)) {
-        throw RuntimeError(RuntimeError::Kind::NotRegularFile, m_name,
-                           S_ISFIFO(st.st_mode)           ? RuntimeError::Pipe
-                                   : S_ISSOCK(st.st_mode) ? RuntimeError::Socket
-                                                          : RuntimeError::Device);
-    }
+    if (exists && m_followLinks && !S_ISREG(st.st_mode))
+        throw Error::notRegular(m_name, st.st_mode);
     if (::faccessat(m_location.folder(), ".", W_OK | X_OK, AT_EACCESS) != 0) {
         const int error = errno;
         const bool regular = exists && S_ISREG(st.st_mode);
@@ -140,7 +137,7 @@ void FileReplacer::check()
             fail(error, regular);
     }
     if (m_followLinks && !RuntimeFolder::lockWithin(&m_turn, turnName(m_location), lockWait))
-        throw RuntimeError(RuntimeError::Kind::FileBusy, m_name, RuntimeError::HeldByLauncher);
+        throw Error(Error::File { Error::FileBusy, m_name });
     m_existed = m_location.status(&m_checked);
 }
 
@@ -151,7 +148,7 @@ void FileReplacer::checkUnchanged() const
     struct stat st;
     const bool exists = m_location.status(&st);
     if (exists != m_existed || (exists && !sameInode(st, m_checked)))
-        throw RuntimeError(RuntimeError::Kind::FileBusy, m_name);
+        throw Error(Error::File { Error::FileChanged, m_name });
 }
 
 struct stat FileReplacer::commit()
@@ -235,8 +232,7 @@ std::optional<struct stat> FileReplacer::replaceWhole(const struct stat *old)
         if ((error == EPERM || error == EACCES)
             && ::fstatat(folder, m_location.leaf().constData(), &there, AT_SYMLINK_NOFOLLOW) == 0
             && there.st_uid != ::geteuid() && ::fstat(folder, &here) == 0 && (here.st_mode & S_ISVTX)) {
-            throw RuntimeError(RuntimeError::Kind::FileOfAnother, m_name, int(there.st_uid))
-                    .withPreviousKept(old != nullptr);
+            throw Error(Error::Owner { Error::FileOfAnother, m_name, there.st_uid });
         }
         fail(error, old != nullptr);
     }
@@ -256,7 +252,7 @@ struct stat FileReplacer::writeInPlace(const struct stat &old)
     // names: they take turns at the file itself too.
     Descriptor turn;
     if (!file.isOpen() || !RuntimeFolder::lockWithin(&turn, turnName(old), lockWait))
-        throw RuntimeError(RuntimeError::Kind::FileBusy, m_name, RuntimeError::HeldByLauncher);
+        throw Error(Error::File { Error::FileBusy, m_name });
     QByteArray before;
     if (!Leftovers::readWhole(file.get(), &before, maxSize))
         fail(errno, true);
@@ -273,10 +269,11 @@ struct stat FileReplacer::writeInPlace(const struct stat &old)
     if (!journal.isOpen() && (errno == EACCES || errno == EPERM || errno == EROFS)) {
         cache = Leftovers::openCache(true);
         if (!cache.isOpen()) {
-            throw RuntimeError(RuntimeError::Kind::CacheNotMade, m_name)
-                    .withErrno(errno)
-                    .withPlace(QFile::decodeName(Leftovers::cachePath()))
-                    .withPreviousKept(true);
+            throw Error(Error::File { .kind = Error::CacheNotMade,
+                                      .name = m_name,
+                                      .error = errno,
+                                      .previousKept = true,
+                                      .cache = QFile::decodeName(Leftovers::cachePath()) });
         }
         journalFolder = cache.get();
         journal = Leftovers::create(journalFolder, Leftovers::temporaryPrefix(leaf), 0600, &temporary);
@@ -353,16 +350,12 @@ std::optional<RuntimeError> FileReplacer::recover(const QString &name, bool foll
     }
     if (!outcome.restored && outcome.copy.isEmpty())
         return {};
-    return RuntimeError(RuntimeError::Kind::SaveInterrupted, name)
-            .withErrno(outcome.error)
-            .withPreviousKept(outcome.restored && !outcome.error)
-            .withBackup(outcome.restored && !outcome.error ? QString() : outcome.copy);
+    const bool restored = outcome.restored && !outcome.error;
+    return Error(
+            Error::File { Error::SaveInterrupted, name, outcome.error, restored, restored ? QString() : outcome.copy });
 }
 
 void FileReplacer::fail(int error, bool previousKept, const QString &backup) const
 {
-    throw RuntimeError(RuntimeError::Kind::FileNotWritten, m_name)
-            .withErrno(error)
-            .withPreviousKept(previousKept)
-            .withBackup(backup);
+    throw Error(Error::File { Error::FileNotWritten, m_name, error, previousKept, backup });
 }

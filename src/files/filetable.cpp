@@ -18,6 +18,8 @@
 
 namespace {
 
+using Error = RuntimeError;
+
 struct OpenFile
 {
     QString name;
@@ -38,21 +40,13 @@ OpenFile &entry(int number)
 {
     auto it = table().find(number);
     if (it == table().end())
-        throw RuntimeError(RuntimeError::Kind::FileNotOpen, {}, number);
+        throw Error(Error::File { .kind = Error::FileNotOpen, .name = {}, .number = number });
     return it->second;
 }
 
 FileTable::Identity identityOf(const struct stat &st)
 {
     return { quint64(st.st_dev), quint64(st.st_ino), quint64(st.st_nlink) };
-}
-
-int specialKind(mode_t mode)
-{
-    return S_ISLNK(mode)     ? RuntimeError::Link
-            : S_ISFIFO(mode) ? RuntimeError::Pipe
-            : S_ISSOCK(mode) ? RuntimeError::Socket
-                             : RuntimeError::Device;
 }
 
 // Opened without blocking, so that a pipe of that name cannot hold the
@@ -66,9 +60,9 @@ void openDescriptor(OpenFile &file, bool follow)
     struct stat st;
     const bool exists = (follow ? ::stat : ::lstat)(name.constData(), &st) == 0;
     if (exists && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode))
-        throw RuntimeError(RuntimeError::Kind::NotRegularFile, file.name, specialKind(st.st_mode));
+        throw Error::notRegular(file.name, st.st_mode);
     if (!exists && file.mode == FileTable::Mode::Input)
-        throw RuntimeError(RuntimeError::Kind::FileNotFound, file.name);
+        throw Error(Error::File { Error::FileNotFound, file.name });
     const int fd = ::open(name.constData(), flags, 0666);
     const int error = errno;
     if (fd >= 0 && ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
@@ -81,14 +75,14 @@ void openDescriptor(OpenFile &file, bool follow)
     if (fd >= 0) {
         ::close(fd);
         if (!S_ISDIR(st.st_mode))
-            throw RuntimeError(RuntimeError::Kind::NotRegularFile, file.name, specialKind(st.st_mode));
+            throw Error::notRegular(file.name, st.st_mode);
     }
     const int cause = fd >= 0 ? EISDIR : error == ELOOP ? 0 : error;
     if (error == ELOOP && fd < 0)
-        throw RuntimeError(RuntimeError::Kind::NotRegularFile, file.name, RuntimeError::Link);
+        throw Error::notRegular(file.name, S_IFLNK);
     if (file.mode == FileTable::Mode::Input)
-        throw RuntimeError(RuntimeError::Kind::FileNotOpened, file.name).withErrno(cause);
-    throw RuntimeError(RuntimeError::Kind::FileNotWritten, file.name).withErrno(cause);
+        throw Error(Error::File { Error::FileNotOpened, file.name, cause });
+    throw Error(Error::File { Error::FileNotWritten, file.name, cause });
 }
 
 }
@@ -96,7 +90,7 @@ void openDescriptor(OpenFile &file, bool follow)
 void FileTable::open(int number, const QString &name, Mode mode, Links links)
 {
     if (isOpen(number))
-        throw RuntimeError(RuntimeError::Kind::FileAlreadyOpen, name, number);
+        throw Error(Error::File { .kind = Error::FileAlreadyOpen, .name = name, .number = number });
     OpenFile file;
     file.name = name;
     file.mode = mode;
@@ -116,13 +110,11 @@ QString FileTable::readField(int number)
     OpenFile &file = entry(number);
     QByteArray bytes;
     if (!file.reader || !file.reader->next(&bytes)) {
-        if (file.reader && file.reader->readError()) {
-            throw RuntimeError(RuntimeError::Kind::FileNotRead, file.name, file.fieldsRead + 1)
-                    .withErrno(file.reader->readError());
-        }
+        if (file.reader && file.reader->readError())
+            throw Error(Error::Field { Error::FileNotRead, file.name, file.fieldsRead + 1, file.reader->readError() });
         const bool tooLong = file.reader && file.reader->tooLong();
-        throw RuntimeError(tooLong ? RuntimeError::Kind::FieldTooLong : RuntimeError::Kind::InputPastEnd, file.name,
-                           file.fieldsRead + 1);
+        throw Error(
+                Error::Field { tooLong ? Error::FieldTooLong : Error::InputPastEnd, file.name, file.fieldsRead + 1 });
     }
     ++file.fieldsRead;
     return Windows1254::decode(bytes);
@@ -138,7 +130,7 @@ void FileTable::writeRecord(int number, const QStringList &fields)
             if (bad.isEmpty())
                 bad = RecordWriter::unstorableCharacter(field);
         }
-        throw RuntimeError(RuntimeError::Kind::FieldNotStorable, file.name).withCharacter(bad);
+        throw Error(Error::File { .kind = Error::FieldNotStorable, .name = file.name, .character = bad });
     }
     if (file.replacer) {
         file.replacer->append(line);
@@ -149,7 +141,7 @@ void FileTable::writeRecord(int number, const QStringList &fields)
         const int error = errno;
         const QString name = file.name;
         discard(number);
-        throw RuntimeError(RuntimeError::Kind::FileNotWritten, name).withErrno(error);
+        throw Error(Error::File { Error::FileNotWritten, name, error });
     }
 }
 

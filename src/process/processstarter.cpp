@@ -202,7 +202,7 @@ void ProcessStarter::start(const QString &commandLine)
 {
     const Command command = resolve(commandLine);
     if (!command.missing.isEmpty())
-        throw RuntimeError(RuntimeError::Kind::ProgramMissing, command.missing);
+        throw RuntimeError(RuntimeError::File { RuntimeError::ProgramMissing, command.missing });
     if (!command.program.isEmpty()) {
         // Begun before the program can map a window, ended again if it never will.
         const Desktop::Startup startup = Desktop::begin(command.program);
@@ -212,6 +212,6 @@ void ProcessStarter::start(const QString &commandLine)
     }
     // Named as the folder the program was started in, which is not the
     // list's when Hızlı came from the desktop menu.
-    throw RuntimeError(RuntimeError::Kind::StartFailed, commandLine)
-            .withPlace(startFolder().isEmpty() ? QDir::currentPath() : QFile::decodeName(startFolder()));
+    throw RuntimeError(RuntimeError::Command {
+            commandLine, startFolder().isEmpty() ? QDir::currentPath() : QFile::decodeName(startFolder()) });
 }

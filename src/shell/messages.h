@@ -8,7 +8,8 @@ class RuntimeError;
 
 // Every sentence the user reads about a failure: what failed, where, why,
 // and what to do about it. The layers below raise structured errors and
-// compose no text of their own.
+// compose no text of their own; each group of errors has its sentences in
+// a function of its own.
 class Messages
 {
 public:
@@ -31,14 +32,4 @@ public:
     static QByteArray unknownOption(const QByteArray &argument);
     // What hizli --help prints.
     static QByteArray usage();
-
-    // A character as the user can find it in a box: the character itself
-    // and its code point, or the words for a line break.
-    static QString describe(const QString &character);
-
-private:
-    static QString owner(int id);
-    static QString reason(const RuntimeError &error);
-    static QString advice(const RuntimeError &error);
-    static QString mendLater();
 };

@@ -39,7 +39,7 @@ bool ours(const NumberedFile &file)
 
 [[noreturn]] void refuse()
 {
-    throw RuntimeError(RuntimeError::Kind::HandOffNotOurs, HandOff::fileName(), asked().row.number);
+    throw RuntimeError(RuntimeError::HandOff { HandOff::fileName(), asked().row });
 }
 
 }
@@ -58,7 +58,8 @@ HandOff::Choice HandOff::choose(const QString &name, const QString &path)
     for (const QString &field : { name, path }) {
         const QString bad = RecordWriter::unstorableCharacter(field);
         if (!bad.isEmpty())
-            throw RuntimeError(RuntimeError::Kind::ChoiceNotStorable, path).withCharacter(bad);
+            throw RuntimeError(
+                    RuntimeError::File { .kind = RuntimeError::ChoiceNotStorable, .name = path, .character = bad });
     }
     // Appending would make a file where none is: a missing one is not ours.
     struct stat st;

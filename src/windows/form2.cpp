@@ -142,14 +142,16 @@ void Form2::Command2_Click()
 // that holds one is refused before anything is written.
 void Form2::checkStorable() const
 {
-    for (int number = 1; number <= 2 * ListRow::count; ++number) {
-        const QString text = m_texts[number - 1]->text();
-        const QString bad = RecordWriter::unstorableCharacter(text);
-        if (!bad.isEmpty())
-            throw RuntimeError(RuntimeError::Kind::BoxNotStorable, {}, number).withCharacter(bad);
-        // What the list could not read back is not written.
-        if (text.size() > FieldReader::maxFieldSize)
-            throw RuntimeError(RuntimeError::Kind::BoxTooLong, {}, number);
+    for (ListRow row { 1 }; row.number <= ListRow::count; ++row.number) {
+        for (const ListRow::Column column : { ListRow::Caption, ListRow::Path }) {
+            const QString text = box(row, column)->text();
+            const QString bad = RecordWriter::unstorableCharacter(text);
+            if (!bad.isEmpty())
+                throw RuntimeError(RuntimeError::Box { RuntimeError::BoxNotStorable, row, column, bad });
+            // What the list could not read back is not written.
+            if (text.size() > FieldReader::maxFieldSize)
+                throw RuntimeError(RuntimeError::Box { RuntimeError::BoxTooLong, row, column });
+        }
     }
 }
 
@@ -174,8 +176,8 @@ void Form2::Command1_Click()
         }
     } catch (const RuntimeError &error) {
         Runtime::report(error);
-        if (error.kind() == RuntimeError::Kind::BoxNotStorable || error.kind() == RuntimeError::Kind::BoxTooLong)
-            m_texts[error.number() - 1]->setFocus();
+        if (const RuntimeError::Box *refused = std::get_if<RuntimeError::Box>(&error.data()))
+            box(refused->row, refused->column)->setFocus();
         return;
     }
     hide();

@@ -64,7 +64,7 @@ void Form3::connectHandlers()
     Runtime::connect(m_file1, &FileListBox::chosen, this, &Form3::File1_DblClick);
     Runtime::connect(m_command2, &QPushButton::clicked, this, &Form3::Command2_Click);
     connect(m_dir1, &DirListBox::unreadable, this, [](const QString &folder, int error) {
-        Runtime::report(RuntimeError(RuntimeError::Kind::FolderNotRead, folder).withErrno(error));
+        Runtime::report(RuntimeError(RuntimeError::File { RuntimeError::FolderNotRead, folder, error }));
     });
 }
 
@@ -117,7 +117,7 @@ void Form3::Command2_Click()
     // With nothing selected the row would lose its caption and get a folder
     // for a program: everything stays as it is, and the user is told why.
     if (m_file1->fileName().isEmpty()) {
-        Runtime::report(RuntimeError(RuntimeError::Kind::NoProgramSelected, m_file1->path()));
+        Runtime::report(RuntimeError(RuntimeError::File { RuntimeError::NoProgramSelected, m_file1->path() }));
         return;
     }
 
