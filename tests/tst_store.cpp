@@ -38,10 +38,10 @@ namespace {
 const QByteArray old = "\"old one\",\"o1\"\r\n\"old two\",\"o2\"\r\n";
 const QByteArray fresh = "\"n\",\"n\"\r\n\"new\"\r\n";
 
-// What stands in a save's way (a flag each): the folder closed to new files, the list's mode, the cache,
-enum Setup { Plain, ClosedFolder = 1, ListReadOnly = 2, ListWriteOnly = 4, CacheUnderFile = 8, HardLink = 16 };
-// the system's limits, and who holds what.
-enum Hold { SizeLimit = 32, Immutable = 64, TurnHeld = 128, TurnGivenUp = 256, FolderLocked = 512, NoLocks = 1024 };
+// What stands in a save's way (a flag each): the folder closed to new files, the list's mode, the cache, a second
+enum Setup { Plain, ClosedFolder = 1, ListReadOnly = 2, ListWriteOnly = 4, NoCache = 8, HardLink = 16, SizeLimit = 32 };
+// link, the size limit; whatever refuses or holds the save.
+enum Hold { Immutable = 64, TurnHeld = 128, TurnGivenUp = 256, FolderLocked = 512, NoLocks = 1024, NoFstat = 2048 };
 
 // Where a killed save's journal waits, and what became of it and of the list since.
 enum Journal { Beside, InCache = 1, Rebooted = 2, OtherFolder = 4, Held = 8, Earlier = 16, Gone = 32, Foreign = 64 };
@@ -49,16 +49,19 @@ enum Journal { Beside, InCache = 1, Rebooted = 2, OtherFolder = 4, Held = 8, Ear
 // What stood at sil.txt before a browse, or what happened to it between the browse and the choice.
 enum HandOffSetup { Fresh, SymLinked, HardLinked, OthersFile, AskedAgain, Edited, LinkedSince, Removed, BrowseFailed };
 
-// From now on this thread's flock fails with ENOLCK, as on a file system without locks.
-bool refuseLocks()
+// From now on this thread's call fails with error where its fourth argument has all of flags set.
+bool refuse(quint32 call, quint32 error, quint32 flags = 0)
 {
     sock_filter code[] = {
         BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
-        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_flock, 0, 1),
-        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | ENOLCK),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, call, 0, 4),
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, args[3])),
+        BPF_STMT(BPF_ALU | BPF_AND | BPF_K, flags),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, flags, 0, 1),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | error),
         BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
     };
-    const sock_fprog program = { 4, code };
+    const sock_fprog program = { 7, code };
     return ::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 && ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) == 0;
 }
 }
@@ -128,12 +131,13 @@ private slots:
         row("another launcher's save holds the list", "new", TurnHeld, int(E::FileBusy), 0);
         row("another launcher's save held the list a moment", "new, 5", TurnHeld | TurnGivenUp, -1, 0);
         row("another process, or user, locks the folder", "new, 5", FolderLocked, -1, 0);
-        row("flock refused", "new, 5", NoLocks, -1, 0);
+        row("flock refused, as on a file system without locks", "new, 5", NoLocks, -1, 0);
         row("in place, flock refused", "new, 5", int(HardLink) | NoLocks, -1, 0);
-        row("no cache folder for the copy", "new", ClosedFolder | CacheUnderFile, int(E::CacheNotMade), ENOTDIR);
+        row("the list's folder cannot be looked at", "new", NoFstat, int(E::FileNotWritten), EIO);
+        row("no cache folder for the copy", "new", ClosedFolder | NoCache, int(E::CacheNotMade), ENOTDIR);
         // The old content goes back at once, as when a disk fills.
         row("file size limit reached", "new", SizeLimit, int(E::FileNotWritten), EFBIG);
-        row("in place, file size limit reached", "new", int(HardLink) | SizeLimit, int(E::FileNotWritten), EFBIG);
+        row("in place, file size limit reached", "new", HardLink | SizeLimit, int(E::FileNotWritten), EFBIG);
         row("root, an immutable list: the rename refused", "new", Immutable, int(E::FileNotWritten), EPERM);
     }
     void saveIsAllOrNothing()
@@ -150,7 +154,7 @@ private slots:
             write("cache/hizli/.data.txt.hizli.Ab12Cd", "part");
             write(".data.txt.hizli-gunluk.1-2-3-3.Ab12Cd", "oldnew");
         }
-        if (setup & CacheUnderFile) {
+        if (setup & NoCache) {
             write("file", "");
             qputenv("XDG_CACHE_HOME", path("file/cache").toUtf8());
         }
@@ -192,7 +196,8 @@ private slots:
             entries[k - 1] = { k == 5 ? caption5 : QString("c%1").arg(k), QString("p%1").arg(k) };
         std::optional<RuntimeError> e;
         std::thread([&] {
-            if (!(setup & NoLocks) || refuseLocks()) {
+            if (setup & NoLocks ? refuse(__NR_flock, ENOLCK)
+                                : !(setup & NoFstat) || refuse(__NR_newfstatat, EIO, AT_EMPTY_PATH)) {
                 e = raised([&] {
                     FilePlace now;
                     ShortcutList::write(entries, ShortcutList::place(), &now);
@@ -209,7 +214,7 @@ private slots:
         QCOMPARE(read("data.txt"),
                  kind < 0 ? list({ "c1", "p1", "c2", "p2", "c3", "p3", "c4", "p4", "new, 5", "p5" })
                           : QByteArray("old"));
-        const char *beside = setup & HardLink ? " other.txt" : setup & CacheUnderFile ? " file" : "";
+        const char *beside = setup & HardLink ? " other.txt" : setup & NoCache ? " file" : "";
         QCOMPARE(QDir().entryList(QDir::Files | QDir::Hidden), QString("data.txt").append(beside).split(' '));
         QCOMPARE(QDir("cache/hizli").entryList(QDir::Files | QDir::Hidden), QStringList());
         QCOMPARE(e ? e->kind() : -1, kind);

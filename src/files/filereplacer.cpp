@@ -73,12 +73,10 @@ Descriptor openSame(int folder, const QByteArray &leaf, const struct stat &found
 
 // The user's turn at a list, named after the list's folder and name: only
 // the user's own saves take turns by it, so no other user can stop them.
-QByteArray turnName(const FileLocation &location)
+QByteArray turnName(const struct stat &folder, const QByteArray &leaf)
 {
-    struct stat folder = {};
-    ::fstat(location.folder(), &folder);
     return "save-" + QByteArray::number(quint64(folder.st_dev)) + '-' + QByteArray::number(quint64(folder.st_ino)) + '-'
-            + QCryptographicHash::hash(location.leaf(), QCryptographicHash::Sha256).left(8).toHex();
+            + QCryptographicHash::hash(leaf, QCryptographicHash::Sha256).left(8).toHex();
 }
 
 // The turn at a file itself, for launchers that write it through its other
@@ -86,6 +84,13 @@ QByteArray turnName(const FileLocation &location)
 QByteArray turnName(const struct stat &file)
 {
     return "file-" + QByteArray::number(quint64(file.st_dev)) + '-' + QByteArray::number(quint64(file.st_ino));
+}
+
+// Whether a rename in the folder is on disk. A folder open only to look
+// names up in (EBADF) or on a file system that syncs none (EINVAL) passes.
+bool synced(int folder)
+{
+    return ::fsync(folder) == 0 || errno == EBADF || errno == EINVAL;
 }
 
 bool followsForeignLink(const FileLocation &location)
@@ -136,7 +141,10 @@ void FileReplacer::check()
             || ::faccessat(m_location.folder(), m_location.leaf().constData(), W_OK, AT_EACCESS) != 0)
             fail(error, regular);
     }
-    if (m_followLinks && !RuntimeFolder::lockWithin(&m_turn, turnName(m_location), lockWait))
+    // What the folder is names the turn at the list and the journal.
+    if (::fstat(m_location.folder(), &m_folder) != 0)
+        fail(errno, exists && S_ISREG(st.st_mode));
+    if (m_followLinks && !RuntimeFolder::lockWithin(&m_turn, turnName(m_folder, m_location.leaf()), lockWait))
         throw Error(Error::File { Error::FileBusy, m_name });
     m_existed = m_location.status(&m_checked);
 }
@@ -177,7 +185,7 @@ void FileReplacer::settleOrphans(const struct stat &target)
     if (cache.isOpen())
         Leftovers::tidy(cache.get(), m_location.leaf(), m_turn.isOpen());
     std::vector<Leftovers::Copy> copies =
-            Leftovers::copiesOf(m_location.leaf(), m_location.folder(), cache.get(), target, m_turn.isOpen());
+            Leftovers::copiesOf(m_location.leaf(), m_location.folder(), m_folder, cache.get(), target, m_turn.isOpen());
     if (copies.empty())
         return;
     const Descriptor file = openSame(m_location.folder(), m_location.leaf(), target);
@@ -210,7 +218,10 @@ std::optional<struct stat> FileReplacer::replaceWhole(const struct stat *old)
             return {};
         }
     }
-    if (!Descriptor::writeAll(file.get(), m_bytes.constData(), m_bytes.size(), 0) || ::fsync(file.get()) != 0) {
+    // A rename keeps the inode: what the new file is, the list is once it is in place.
+    struct stat made;
+    if (!Descriptor::writeAll(file.get(), m_bytes.constData(), m_bytes.size(), 0) || ::fsync(file.get()) != 0
+        || ::fstat(file.get(), &made) != 0) {
         const int error = errno;
         Leftovers::remove(folder, temporary);
         fail(error, old != nullptr);
@@ -236,9 +247,8 @@ std::optional<struct stat> FileReplacer::replaceWhole(const struct stat *old)
         }
         fail(error, old != nullptr);
     }
-    ::fsync(folder);
-    struct stat made;
-    ::fstat(file.get(), &made);
+    if (!synced(folder))
+        fail(errno, false);
     return made;
 }
 
@@ -254,7 +264,9 @@ struct stat FileReplacer::writeInPlace(const struct stat &old)
     if (!file.isOpen() || !RuntimeFolder::lockWithin(&turn, turnName(old), lockWait))
         throw Error(Error::File { Error::FileBusy, m_name });
     QByteArray before;
-    if (!Leftovers::readWhole(file.get(), &before, maxSize))
+    // Written in place, the file keeps its inode and links.
+    struct stat written;
+    if (!Leftovers::readWhole(file.get(), &before, maxSize) || ::fstat(file.get(), &written) != 0)
         fail(errno, true);
 
     // The journal of the old and the new content, beside the file or in the
@@ -280,16 +292,16 @@ struct stat FileReplacer::writeInPlace(const struct stat &old)
     }
     if (!journal.isOpen())
         fail(errno, true);
-    const QByteArray name =
-            Leftovers::journalName(leaf, m_location.folder(), before.size(), m_bytes.size()) + temporary.right(6);
+    const QByteArray name = Leftovers::journalName(leaf, m_folder, before.size(), m_bytes.size()) + temporary.right(6);
     const QByteArray both = before + m_bytes;
     if (!Descriptor::writeAll(journal.get(), both.constData(), both.size(), 0) || ::fsync(journal.get()) != 0
-        || ::renameat(journalFolder, temporary.constData(), journalFolder, name.constData()) != 0) {
+        || ::renameat(journalFolder, temporary.constData(), journalFolder, name.constData()) != 0
+        || !synced(journalFolder)) {
         const int error = errno;
         Leftovers::remove(journalFolder, temporary);
+        Leftovers::remove(journalFolder, name);
         fail(error, true);
     }
-    ::fsync(journalFolder);
 
     // A disk too full for the new content fails here, with nothing changed.
     if (!m_bytes.isEmpty() && ::fallocate(file.get(), FALLOC_FL_KEEP_SIZE, 0, off_t(m_bytes.size())) != 0
@@ -309,17 +321,16 @@ struct stat FileReplacer::writeInPlace(const struct stat &old)
         fail(error, false, FileLocation::shownFolder(journalFolder) + u'/' + QFile::decodeName(name));
     }
     Leftovers::remove(journalFolder, name);
-    struct stat written = {};
-    ::fstat(file.get(), &written);
     return written;
 }
 
 std::optional<RuntimeError> FileReplacer::recover(const QString &name, bool followLinks)
 {
     const FileLocation location = FileLocation::resolve(name, followLinks);
+    struct stat folder;
     Descriptor turn;
-    if (location.error() || (followLinks && followsForeignLink(location))
-        || (followLinks && !RuntimeFolder::lockWithin(&turn, turnName(location), lockWait)))
+    if (location.error() || ::fstat(location.folder(), &folder) != 0 || (followLinks && followsForeignLink(location))
+        || (followLinks && !RuntimeFolder::lockWithin(&turn, turnName(folder, location.leaf()), lockWait)))
         return {};
     Leftovers::tidy(location.folder(), location.leaf(), turn.isOpen());
     const Descriptor cache = Leftovers::openCache(false);
@@ -330,7 +341,7 @@ std::optional<RuntimeError> FileReplacer::recover(const QString &name, bool foll
     if (!followLinks || (exists && !S_ISREG(st.st_mode)))
         return {};
     std::vector<Leftovers::Copy> copies =
-            Leftovers::copiesOf(location.leaf(), location.folder(), cache.get(), st, turn.isOpen());
+            Leftovers::copiesOf(location.leaf(), location.folder(), folder, cache.get(), st, turn.isOpen());
     if (!exists) {
         // A journal whose list is gone has nothing left to settle.
         for (const Leftovers::Copy &copy : copies)

@@ -70,4 +70,5 @@ private:
     bool m_existed = false;
     Descriptor m_turn;
     struct stat m_checked = {};
+    struct stat m_folder = {};
 };

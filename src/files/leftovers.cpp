@@ -151,10 +151,8 @@ QByteArray Leftovers::temporaryPrefix(const QByteArray &leaf)
     return '.' + leaf + ".hizli.";
 }
 
-QByteArray Leftovers::journalName(const QByteArray &leaf, int listFolder, qint64 oldSize, qint64 newSize)
+QByteArray Leftovers::journalName(const QByteArray &leaf, const struct stat &folder, qint64 oldSize, qint64 newSize)
 {
-    struct stat folder = {};
-    ::fstat(listFolder, &folder);
     return '.' + leaf + journalMark + QByteArray::number(quint64(folder.st_dev)) + '-'
             + QByteArray::number(quint64(folder.st_ino)) + '-' + QByteArray::number(oldSize) + '-'
             + QByteArray::number(newSize) + '.';
@@ -171,13 +169,11 @@ void Leftovers::tidy(int folder, const QByteArray &leaf, bool turnHeld)
     }
 }
 
-std::vector<Leftovers::Copy> Leftovers::copiesOf(const QByteArray &leaf, int listFolder, int cache,
-                                                 const struct stat &list, bool turnHeld)
+std::vector<Leftovers::Copy> Leftovers::copiesOf(const QByteArray &leaf, int listFolder, const struct stat &here,
+                                                 int cache, const struct stat &list, bool turnHeld)
 {
     std::vector<Copy> copies;
-    struct stat here = {};
     struct stat cached = {};
-    ::fstat(listFolder, &here);
     const bool cacheIsFolder = cache >= 0 && ::fstat(cache, &cached) == 0 && sameInode(cached, here);
     for (const int folder : { listFolder, cacheIsFolder ? -1 : cache }) {
         if (folder < 0)

@@ -29,9 +29,9 @@ public:
     static Descriptor create(int folder, const QByteArray &prefix, mode_t mode, QByteArray *name);
 
     static QByteArray temporaryPrefix(const QByteArray &leaf);
-    // What the journal of the list leaf in listFolder is named, while its
+    // What the journal of the list leaf in the folder is named, while its
     // content is written to it.
-    static QByteArray journalName(const QByteArray &leaf, int listFolder, qint64 oldSize, qint64 newSize);
+    static QByteArray journalName(const QByteArray &leaf, const struct stat &folder, qint64 oldSize, qint64 newSize);
 
     // Removes the temporaries of leaf in folder whose writer is gone. With
     // turnHeld, the caller holds the user's turn at the list, so that the
@@ -47,10 +47,11 @@ public:
         qint64 newSize;
         QByteArray hash; // of the new content, in an earlier version's copy
     };
-    // The journals of the list leaf in listFolder, beside it or in the
-    // cache, whose writer is gone; each is held until dropped.
-    static std::vector<Copy> copiesOf(const QByteArray &leaf, int listFolder, int cache, const struct stat &list,
-                                      bool turnHeld);
+    // The journals of the list leaf in listFolder (whose status is here),
+    // beside it or in the cache, whose writer is gone; each is held until
+    // dropped.
+    static std::vector<Copy> copiesOf(const QByteArray &leaf, int listFolder, const struct stat &here, int cache,
+                                      const struct stat &list, bool turnHeld);
 
     struct Outcome
     {
