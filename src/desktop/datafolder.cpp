@@ -3,19 +3,17 @@
 
 #include "errors/runtimeerror.h"
 #include "files/descriptor.h"
+#include "files/leftovers.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
 
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
-#include <dirent.h>
 #include <fcntl.h>
 #include <pwd.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -93,57 +91,24 @@ Descriptor openFolder(const QString &folder)
     return at;
 }
 
-// The exact name mkostemp gives a copy's part below: six letters or digits.
-bool isCopyPart(const char *name)
-{
-    static const QRegularExpression part(QStringLiteral("\\A\\.data\\.txt\\.[A-Za-z0-9]{6}\\z"));
-    return part.match(QLatin1String(name)).hasMatch();
-}
-
-// A copy killed before its part was linked into place leaves the part
-// behind. A copy still running holds a lock on its part and keeps it.
-void removeCopyParts()
-{
-    DIR *folder = ::opendir(".");
-    if (!folder)
-        return;
-    while (const dirent *entry = ::readdir(folder)) {
-        if (!isCopyPart(entry->d_name))
-            continue;
-        const Descriptor part(::openat(::dirfd(folder), entry->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
-        struct stat st;
-        if (part.isOpen() && ::fstat(part.get(), &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid()
-            && ::flock(part.get(), LOCK_EX | LOCK_NB) == 0)
-            ::unlinkat(::dirfd(folder), entry->d_name, 0);
-    }
-    ::closedir(folder);
-}
-
-// Copied under another name first, then linked into place: the list
-// appears whole or not at all, and one that appeared meanwhile stays.
+// Copied under a save's temporary name first, then linked into place: the
+// list appears whole or not at all, and one that appeared meanwhile stays.
+// A copy killed halfway leaves its temporary, which goes as a save's does.
 void copyExample(const QString &example)
 {
     QFile from(example);
     if (!from.open(QIODevice::ReadOnly))
         return;
     const QByteArray bytes = from.read(1 << 20);
-    for (int attempt = 1;; ++attempt) {
-        char part[] = ".data.txt.XXXXXX";
-        const Descriptor file(::mkostemp(part, O_CLOEXEC));
-        // Locked at once, so that another start clearing parts passes it by.
-        if (file.isOpen())
-            (void)::flock(file.get(), LOCK_EX);
-        const bool copied = file.isOpen() && Descriptor::writeAll(file.get(), bytes.constData(), bytes.size(), 0)
-                && ::fsync(file.get()) == 0 && (::link(part, "data.txt") == 0 || errno == EEXIST);
-        const int error = errno;
-        if (file.isOpen())
-            ::unlink(part);
-        if (copied)
-            return;
-        // Another start took the part for a leftover before it was locked.
-        if (error != ENOENT || attempt == 3)
-            throw Error(Error::File { Error::FileNotWritten, QStringLiteral("data.txt"), error });
-    }
+    QByteArray part;
+    const Descriptor file = Leftovers::create(AT_FDCWD, Leftovers::temporaryPrefix("data.txt"), 0600, &part);
+    const bool copied = file.isOpen() && Descriptor::writeAll(file.get(), bytes.constData(), bytes.size(), 0)
+            && ::fsync(file.get()) == 0 && (::link(part.constData(), "data.txt") == 0 || errno == EEXIST);
+    const int error = errno;
+    if (file.isOpen())
+        ::unlink(part.constData());
+    if (!copied)
+        throw Error(Error::File { Error::FileNotWritten, QStringLiteral("data.txt"), error });
 }
 }
 
@@ -183,7 +148,7 @@ void DataFolder::enter()
         throw Error(Error::File { Error::FolderOpenToOthers, folder });
     if (::fchdir(entered.get()) != 0)
         throw Error(Error::File { Error::FolderNotMade, folder, errno });
-    removeCopyParts();
+    Leftovers::tidy(AT_FDCWD, "data.txt", false);
     const QString example = exampleList();
     // A dangling link counts as a list too: it is the user's, not ours to replace.
     if (::lstat("data.txt", &st) != 0 && errno == ENOENT && !example.isEmpty())
