@@ -70,11 +70,8 @@ private slots:
             write("target.txt", "kept");
             QFile::link("target.txt", "f.txt");
         }
-        const QMap<int, QString> targets = { { SelfLink, "f.txt" },
-                                             { LongLink, QString(250, 't') },
-                                             { DanglingLink, "gone/f.txt" } };
-        if (targets.contains(found))
-            QFile::link(targets.value(found), "f.txt");
+        if (found == SelfLink || found == LongLink || found == DanglingLink)
+            QFile::link(found == SelfLink ? "f.txt" : found == LongLink ? QString(250, 't') : "gone/f.txt", "f.txt");
         if (found == Unreadable || found == ClosedFolder) {
             SKIP_IF_PRIVILEGED();
             write("f.txt", "old");
