@@ -51,6 +51,9 @@ QStringList boxes()
 
 // What happens to the list between its reading and its save.
 enum Meanwhile { Nothing, MadeFolder, Changed, LinkPut, Replaced, LinkRetargeted, OthersLink };
+// How a launch ends, and how a program is chosen in the picker.
+enum Launch { Starts, PastEnd, Missing };
+enum Choice { Select, DoubleClick, EnterKey };
 
 void click(QWidget &window, const char *name)
 {
@@ -116,37 +119,37 @@ private slots:
     {
         QTest::addColumn<int>("position");
         QTest::addColumn<int>("records");
-        QTest::addColumn<QString>("failure");
+        QTest::addColumn<int>("launch");
         const char *handlers[] = { "radio",      "hesap_mak", "index_htm",  "redhouse", "iexplorer",
                                    "numara_çev", "web_okulu", "mtu_sözlük", "pbrush" };
         for (int k = 1; k <= 9; ++k) // a tenth record changes nothing
-            QTest::newRow(handlers[k - 1]) << k << (k == 9 ? 10 : 9) << "";
-        row("list cut to four", 5, 4, "past end");
-        row("no such program", 3, 9, "start");
+            QTest::newRow(handlers[k - 1]) << k << (k == 9 ? 10 : 9) << int(Starts);
+        row("list cut to four", 5, 4, PastEnd);
+        row("no such program", 3, 9, Missing);
     }
     void launches()
     {
         QFETCH(int, position);
         QFETCH(int, records);
-        QFETCH(QString, failure);
+        QFETCH(int, launch);
         write("data.txt", list());
         startLauncher();
         writeProgram("prog");
         QStringList fields;
         for (int k = 1; k <= records; ++k)
             fields << QString("new%1").arg(k)
-                   << (failure == "start" ? QString("./missing") : QString("./prog %1").arg(k));
+                   << (launch == Missing ? QString("./missing") : QString("./prog %1").arg(k));
         write("data.txt", list(fields, records));
         QAction *item = Form1::instance().launchItem(position);
         item->trigger();
-        const E error = failure == "start" ? E(E::Command { "./missing", QDir::currentPath() })
-                                           : E(E::Field { E::InputPastEnd, "data.txt", 9 });
-        QCOMPARE(prompts, failure.isEmpty() ? QStringList() : QStringList { Messages::text(error) });
-        if (failure.isEmpty()) {
+        const E error = launch == Missing ? E(E::Command { "./missing", QDir::currentPath() })
+                                          : E(E::Field { E::InputPastEnd, "data.txt", 9 });
+        QCOMPARE(prompts, launch == Starts ? QStringList() : QStringList { Messages::text(error) });
+        if (launch == Starts) {
             QCOMPARE(started(), path("prog") + QString("|%1|").arg(position));
             QCOMPARE(item->text(), QString("new%1").arg(position));
         }
-        QCOMPARE(endStatus, failure.isEmpty() ? 0 : 1);
+        QCOMPARE(endStatus, launch == Starts ? 0 : 1);
         QVERIFY(!Form1::instance().isVisible());
     }
 
@@ -389,15 +392,15 @@ private slots:
     void browseAndChoose_data()
     {
         QTest::addColumn<int>("row");
-        QTest::addColumn<QString>("how");
-        row("row 1, Seç", 1, "Seç");
-        row("row 5, double click", 5, "double click");
-        row("row 9, Enter", 9, "Enter");
+        QTest::addColumn<int>("how");
+        row("row 1, Seç", 1, Select);
+        row("row 5, double click", 5, DoubleClick);
+        row("row 9, Enter", 9, EnterKey);
     }
     void browseAndChoose()
     {
         QFETCH(int, row);
-        QFETCH(QString, how);
+        QFETCH(int, how);
         Form3 &picker = browse(row);
         QVERIFY(picker.isVisible());
         auto *files = control<FileListBox>(picker, "File1");
@@ -414,10 +417,10 @@ private slots:
         }
         files->setCurrentRow(1);
         const QPoint at = files->visualItemRect(files->item(1)).center();
-        if (how == "double click") {
+        if (how == DoubleClick) {
             QTest::mouseClick(files->viewport(), Qt::LeftButton, {}, at);
             QTest::mouseDClick(files->viewport(), Qt::LeftButton, {}, at);
-        } else if (how == "Enter") {
+        } else if (how == EnterKey) {
             QTest::keyClick(files, Qt::Key_Enter);
         } else {
             click(picker, "Command2");
