@@ -1,9 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The volumes of a mount table, and the mounts that come and go.
+// The volumes of a mount table.
 #include "filesystem/mounttable.h"
-#include "filesystem/volumes.h"
 
-#include "ownmounts.h"
 #include "row.h"
 
 #include <QTemporaryDir>
@@ -14,8 +12,6 @@ class FilesystemTest : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { ownMounts(); }
-
     // Lines of /proc/self/mountinfo, "@" standing for a folder that exists; the volumes as the list names them.
     void volumes_data()
     {
@@ -54,19 +50,6 @@ private slots:
         for (const Volume &volume : mounts.offered())
             roots << volume.text;
         QCOMPARE(roots, offered.replaceInStrings("@", dir.path()));
-    }
-
-    // A volume mounted or unmounted while the picker is open is seen at the next look.
-    void volumesFollowMounts()
-    {
-        if (!ownMounts())
-            QSKIP("this user cannot mount in a namespace of its own");
-        QTemporaryDir dir;
-        const QString before = Volumes::of(dir.path()).root;
-        QCOMPARE(::mount("hizli", QFile::encodeName(dir.path()), "tmpfs", 0, nullptr), 0);
-        QCOMPARE(Volumes::of(dir.path()).root, dir.path());
-        QCOMPARE(::umount(QFile::encodeName(dir.path())), 0);
-        QCOMPARE(Volumes::of(dir.path()).root, before);
     }
 };
 
