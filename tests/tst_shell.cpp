@@ -58,16 +58,10 @@ private slots:
             "\"data.txt\" dosyası \"@\" klasöründe bulunamadı.\n\nHızlı bu dosyayı başlatıldığı klasörde arar. "
             "Dosyayı bu klasöre koyun ya da Hızlı'yı dosyanın bulunduğu klasörden başlatın. Masaüstü "
             "menüsünden başlatılan Hızlı listesini \"/veri/hizli\" klasöründe tutar.");
-        row("read-only file system", E(E::File { E::FileNotWritten, "data.txt", EROFS, true }),
-            "\"data.txt\" dosyası \"@\" klasörüne yazılamadı: dosya sistemi salt okunur.\n\nDosya sistemini "
-            "yazılabilir olarak bağlayın ya da listeyi yazılabilir bir klasöre taşıyıp Hızlı'yı oradan "
-            "başlatın. Dosyanın önceki içeriği olduğu gibi duruyor.");
-        row("command line, started at home", E(E::Command { "nothing -x", "/ev" }),
-            "Program başlatılamadı:\nnothing -x\n\nBu komut satırı çalıştırılabilir bir "
-            "program adıyla başlamıyor ya da program çalıştırılamadı (\"/ev\" klasöründen "
-            "başlatıldı). Hızlı şimdi kapanıyor; onu yeniden başlatıp Ayarlar penceresinde bu kısayolun yolunu "
-            "düzeltin.");
         const QList<std::pair<E::Data, const char *>> parts = {
+            { E::File { E::FileNotWritten, "data.txt", EROFS, true },
+              "klasörüne yazılamadı: dosya sistemi salt okunur.\n\nDosya*başlatın. Dosyanın önceki içeriği olduğu "
+              "gibi" },
             { E::File { E::FolderNotMade, "/v/h", ENOTDIR }, "\"/v/h\" açılamadı: yoldaki bir ad klasör değil" },
             { E::Field { E::InputPastEnd, "%1.txt", 17 }, "\"%1.txt\" dosyası*eksik: 17. alan okunacakken" },
             { E::Field { E::FileNotRead, "data.txt", 1, EIO }, "1. alan okunurken okunamadı: giriş/çıkış hatası" },
@@ -95,6 +89,8 @@ private slots:
             { E::File { .kind = E::ChoiceNotStorable, .name = "/x", .character = "日" },
               "\"/x\" dosyasının*\"日\" (U+65E5)." },
             { E::Command { "  ", "/ev" }, "Program başlatılamadı: bu kısayolun yolu boş." },
+            { E::Command { "nothing -x", "/ev" },
+              "(\"/ev\" klasöründen başlatıldı). Hızlı şimdi kapanıyor; onu yeniden" },
             { E::File { E::ProgramMissing, "/d/My Tool/run" }, "başlatılamadı: \"/d/My Tool/run\" yok ya da" },
             { E::File { E::FolderNotRead, "/m", ENOENT }, "\"/m\" klasörü okunamadı: böyle bir klasör yok." },
         };
