@@ -357,6 +357,7 @@ private slots:
             QCOMPARE(iface->text(QAccessible::Name), name);
             QVERIFY(iface->relations(QAccessible::Label).isEmpty());
         }
+        QCOMPARE(launcher.objectName() + settings.objectName() + picker.objectName(), QString("Form1Form2Form3"));
         QCOMPARE(picker.accessibleDescription(), QString("9. satır için program seçin"));
     }
 
