@@ -383,9 +383,9 @@ private slots:
     {
         QTest::addColumn<int>("row");
         QTest::addColumn<int>("how");
-        row("row 1, Seç", 1, Select);
-        row("row 5, double click", 5, DoubleClick);
-        row("row 9, Enter", 9, EnterKey);
+        const int ways[] = { Select, DoubleClick, EnterKey };
+        for (int row = 1; row <= 9; ++row) // every row's "Gözat", each way of choosing in turn
+            QTest::addRow("row %d", row) << row << ways[(row - 1) % 3];
     }
     void browseAndChoose()
     {
