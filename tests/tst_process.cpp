@@ -1,15 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Which program a command line names, its start, and the folder hizli --desktop starts from.
+// Which program a command line names, its start, the folder hizli --desktop starts from, a second start.
 #include "fixture.h"
 #include "row.h"
 
 #include "desktop/datafolder.h"
+#include "desktop/runninglauncher.h"
 #include "errors/runtimeerror.h"
 #include "process/processstarter.h"
 
 #include <QDir>
 #include <QTest>
 
+#include <future>
 #include <pwd.h>
 
 using E = RuntimeError;
@@ -109,6 +111,18 @@ private slots:
         QCOMPARE(std::system("chown nobody r; rm -r r/hizli"), 0);
         QCOMPARE(std::get<E::Owner>(raised(&DataFolder::enter)->data()).place, path("r/hizli"));
         QVERIFY(!QFile::exists("r/hizli"));
+    }
+
+    // A second start hands its startup ID and activation token to the launcher that runs here, which answers.
+    void handOver()
+    {
+        static QByteArrayList asked;
+        RunningLauncher::listen([](const QByteArray &startupId, const QByteArray &token) {
+            asked = { startupId, token };
+        });
+        auto taken = std::async(std::launch::async, [] { return RunningLauncher::handOver("id_TIME5", "token"); });
+        QTRY_COMPARE(asked, QByteArrayList({ "id_TIME5", "token" }));
+        QVERIFY(taken.get());
     }
 };
 
