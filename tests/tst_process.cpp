@@ -6,13 +6,18 @@
 #include "desktop/datafolder.h"
 #include "desktop/runninglauncher.h"
 #include "errors/runtimeerror.h"
+#include "files/descriptor.h"
 #include "process/processstarter.h"
 
 #include <QDir>
 #include <QTest>
 
+#include <cstring>
 #include <future>
 #include <pwd.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <vector>
 
 using E = RuntimeError;
 
@@ -113,16 +118,40 @@ private slots:
         QVERIFY(!QFile::exists("r/hizli"));
     }
 
-    // A second start hands its startup ID and activation token to the launcher that runs here, which answers.
+    // A second start hands its startup ID and activation token to the launcher that runs here, which answers. Peers
+    // that hang up, halfway or after a whole request, neither end it nor bring it back, and one that holds its request
+    // back holds up no second start. In another folder, on another display, or beside a launcher that cannot answer
+    // (this thread, busy here), a start is a launcher of its own.
     void handOver()
     {
         static QByteArrayList asked;
-        RunningLauncher::listen([](const QByteArray &startupId, const QByteArray &token) {
-            asked = { startupId, token };
-        });
-        auto taken = std::async(std::launch::async, [] { return RunningLauncher::handOver("id_TIME5", "token"); });
-        QTRY_COMPARE(asked, QByteArrayList({ "id_TIME5", "token" }));
-        QVERIFY(taken.get());
+        RunningLauncher::listen(
+                [](const QByteArray &startupId, const QByteArray &token) { asked << startupId << token; });
+        const auto handOver = [](const char *startupId) { // from another start, while this one can answer
+            auto taken = std::async(std::launch::async, [=] { return RunningLauncher::handOver(startupId, "token"); });
+            while (taken.wait_for(std::chrono::milliseconds(10)) != std::future_status::ready)
+                QCoreApplication::processEvents();
+            return taken.get();
+        };
+        sockaddr_un address { AF_UNIX, {} };
+        const QString socket = "run/" + QDir("run").entryList({ "*.sock" }, QDir::System).value(0);
+        std::strcpy(address.sun_path, QFile::encodeName(socket).constData());
+        std::vector<Descriptor> peers;
+        for (const char *sent : { "half", "gone\n", "held" }) {
+            peers.emplace_back(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+            QCOMPARE(::connect(peers.back().get(), reinterpret_cast<const sockaddr *>(&address), sizeof address), 0);
+            QCOMPARE(::send(peers.back().get(), sent, std::strlen(sent), 0), ssize_t(std::strlen(sent)));
+        }
+        peers.erase(peers.begin(), peers.begin() + 2);
+        QVERIFY(handOver("id_TIME5"));
+        QCOMPARE(asked, QByteArrayList({ "id_TIME5", "token" }));
+        QVERIFY(!RunningLauncher::handOver("hung", ""));
+        const QByteArray display = qgetenv("DISPLAY");
+        qputenv("DISPLAY", "elsewhere:7");
+        QVERIFY(!handOver("elsewhere"));
+        qputenv("DISPLAY", display);
+        QVERIFY(QDir::setCurrent("run"));
+        QVERIFY(!handOver("elsewhere"));
     }
 };
 

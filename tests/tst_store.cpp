@@ -4,6 +4,7 @@
 #include "row.h"
 
 #include "errors/runtimeerror.h"
+#include "files/descriptor.h"
 #include "files/filereplacer.h"
 #include "files/filetable.h"
 #include "store/handoff.h"
@@ -162,13 +163,13 @@ private slots:
             QFile::setPermissions(path("."), QFile::ReadOwner | QFile::ExeOwner);
         }
         QCOMPARE(::chmod("data.txt", setup & ListReadOnly ? 0444 : setup & ListWriteOnly ? 0200 : 0600), 0);
-        const int folder = ::open(".", O_RDONLY);
-        const int data = ::open("data.txt", O_RDONLY);
+        const Descriptor folder(::open(".", O_RDONLY));
+        const Descriptor data(::open("data.txt", O_RDONLY));
         int flags = FS_IMMUTABLE_FL;
-        if ((setup & Immutable) && (!privileged() || ::ioctl(data, FS_IOC_SETFLAGS, &flags) != 0))
+        if ((setup & Immutable) && (!privileged() || ::ioctl(data.get(), FS_IOC_SETFLAGS, &flags) != 0))
             QSKIP("only root can make a file immutable, on a file system that keeps the flag");
         if (setup & FolderLocked)
-            QCOMPARE(::flock(folder, LOCK_EX), 0);
+            QCOMPARE(::flock(folder.get(), LOCK_EX), 0);
         std::optional<FileReplacer> other;
         if (setup & TurnHeld) {
             other.emplace("data.txt", true);
@@ -206,9 +207,7 @@ private slots:
         QVERIFY(!(setup & TurnGivenUp) || std::chrono::steady_clock::now() - begun < std::chrono::seconds(1));
         ::setrlimit(RLIMIT_FSIZE, &limit);
         flags = 0;
-        ::ioctl(data, FS_IOC_SETFLAGS, &flags);
-        ::close(folder);
-        ::close(data);
+        ::ioctl(data.get(), FS_IOC_SETFLAGS, &flags);
         ::chmod("data.txt", 0600);
         QCOMPARE(read("data.txt"),
                  kind < 0 ? list({ "c1", "p1", "c2", "p2", "c3", "p3", "c4", "p4", "new, 5", "p5" })
@@ -311,15 +310,13 @@ private slots:
         for (const char *temporary :
              { ".data.txt.hizli.Ab12Cd", ".sil.txt.hizli.Ab12Cd", "cache/hizli/.data.txt.hizli.Ab12Cd" })
             write(temporary, "part");
-        const int held = ::open(".data.txt.hizli.Ab12Cd", O_RDONLY);
-        const int heldJournal = ::open(journal.toUtf8(), O_RDONLY);
+        const Descriptor held(::open(".data.txt.hizli.Ab12Cd", O_RDONLY));
+        const Descriptor heldJournal(::open(journal.toUtf8(), O_RDONLY));
         if (where & Held) {
-            QCOMPARE(::flock(held, LOCK_EX), 0);
-            QCOMPARE(::flock(heldJournal, LOCK_EX), 0);
+            QCOMPARE(::flock(held.get(), LOCK_EX), 0);
+            QCOMPARE(::flock(heldJournal.get(), LOCK_EX), 0);
         }
         const std::optional<RuntimeError> e = ShortcutList::recover();
-        ::close(held);
-        ::close(heldJournal);
         QCOMPARE(read("data.txt"), expected);
         QCOMPARE(e.has_value(), !notice.isEmpty());
         const QString kept = QFileInfo(journal).path() + "/data.txt.eski-Ab12Cd";
@@ -371,10 +368,9 @@ private slots:
             QCOMPARE(::chown("target.txt", 65534, 65534), 0);
             QCOMPARE(::link("target.txt", "sil.txt"), 0);
         }
+        ::umask(022); // a new file of the user's, readable by others as the usual umask lets it be
         HandOff::ask({ 7 });
-        const mode_t mask = ::umask(022);
-        ::umask(mask);
-        QCOMPARE(QFileInfo("sil.txt").permissions() & 0x7, QFile::Permissions(mask & 04 ? 0 : QFile::ReadOther));
+        QCOMPARE(QFileInfo("sil.txt").permissions() & 0x7, QFile::Permissions(QFile::ReadOther));
         QVERIFY(QFileInfo("sil.txt").ownerId() == ::geteuid() && !QFileInfo("sil.txt").isSymLink());
         QCOMPARE(read("sil.txt"), QByteArray("\"13\"\r\n"));
         if (setup == AskedAgain) {

@@ -8,18 +8,15 @@
 #include "widgets/indentdelegate.h"
 #include "widgets/pushbutton.h"
 #include "widgets/textbox.h"
-#include "widgets/wrapmenubar.h"
 
 #include "ownmounts.h"
 #include "row.h"
 
 #include <QAccessible>
-#include <QAction>
 #include <QApplication>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QVBoxLayout>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -81,25 +78,6 @@ private slots:
         QVERIFY(view->state().editable && !view->state().readOnly);
         view->editableTextInterface()->replaceText(1, 3, "X");
         QCOMPARE(box.text(), QString("aXdef"));
-    }
-
-    // Items wrap onto as many rows as the width needs, each on a row of its own where there is no width; a renamed
-    // item is laid out again.
-    void menuBarWraps()
-    {
-        QWidget window;
-        auto *bar = new WrapMenuBar;
-        auto *layout = new QVBoxLayout(&window);
-        layout->addWidget(bar);
-        layout->addStretch();
-        bar->addItem("a", "a");
-        QAction *second = bar->addItem("b", "b");
-        const int row = bar->heightForWidth(QWIDGETSIZE_MAX);
-        QCOMPARE(bar->heightForWidth(0), 2 * row);
-        window.show();
-        QCOMPARE(bar->height(), row);
-        second->setText(QString(window.width(), u'w'));
-        QTRY_COMPARE(bar->height(), 2 * row);
     }
 
     void shows_data()

@@ -65,15 +65,17 @@ class WindowsTest : public Fixture
 {
     Q_OBJECT
 
-    void startLauncher()
+    // The launcher on a list of these bytes, or on none.
+    void startLauncher(const QByteArray &bytes = list())
     {
+        if (!bytes.isEmpty())
+            write("data.txt", bytes);
         Runtime::run([] { Form1::instance().show(); });
     }
 
     // Ayarlar, then the browse button of row, then the picker's folder.
     Form3 &browse(int row)
     {
-        write("data.txt", list());
         startLauncher();
         Form1::instance().findChild<QAction *>("Ayarlar")->trigger();
         click(Form2::instance(), QByteArray("Command" + QByteArray::number(row + 3)));
@@ -100,9 +102,7 @@ private slots:
     {
         QFETCH(QByteArray, bytes);
         const bool shown = !bytes.isEmpty();
-        if (shown)
-            write("data.txt", bytes);
-        startLauncher();
+        startLauncher(bytes);
         const QString missing = Messages::text(E(E::File { E::FileNotFound, "data.txt" }));
         QCOMPARE(prompts, shown ? QStringList() : QStringList { missing });
         QCOMPARE(endStatus, shown ? -1 : 1);
@@ -120,10 +120,8 @@ private slots:
         QTest::addColumn<int>("position");
         QTest::addColumn<int>("records");
         QTest::addColumn<int>("launch");
-        const char *handlers[] = { "radio",      "hesap_mak", "index_htm",  "redhouse", "iexplorer",
-                                   "numara_çev", "web_okulu", "mtu_sözlük", "pbrush" };
         for (int k = 1; k <= 9; ++k) // a tenth record changes nothing
-            QTest::newRow(handlers[k - 1]) << k << (k == 9 ? 10 : 9) << int(Starts);
+            QTest::addRow("item %d", k) << k << (k == 9 ? 10 : 9) << int(Starts);
         row("no such program", 3, 9, Missing);
     }
     void launches()
@@ -131,7 +129,6 @@ private slots:
         QFETCH(int, position);
         QFETCH(int, records);
         QFETCH(int, launch);
-        write("data.txt", list());
         startLauncher();
         writeProgram("prog");
         QStringList fields;
@@ -153,7 +150,6 @@ private slots:
 
     void launcherButtonsAndAbout()
     {
-        write("data.txt", list());
         startLauncher();
         Form1::instance().findChild<QAction *>("Omrak")->trigger();
         QCOMPARE(
@@ -174,8 +170,7 @@ private slots:
         QStringList fields;
         for (int k = 1; k <= 9; ++k)
             fields << QString("Caption %1").arg(k) << QString("/bin/p%1 -x").arg(k);
-        write("data.txt", list(fields));
-        startLauncher();
+        startLauncher(list(fields));
         QAction *ayarlar = Form1::instance().findChild<QAction *>("Ayarlar");
         ayarlar->trigger();
         Form2 &settings = Form2::instance();
@@ -230,8 +225,7 @@ private slots:
         if (meanwhile == OthersLink && !privileged())
             QSKIP("only root can give a link to another user");
         const bool linked = meanwhile == LinkRetargeted || meanwhile == OthersLink;
-        write(linked ? "a.txt" : "data.txt", list());
-        QVERIFY(!linked || QFile::link("a.txt", "data.txt"));
+        QVERIFY(!linked || QFile::link("a.txt", "data.txt")); // the list is written through it
         if (meanwhile == OthersLink)
             QCOMPARE(::lchown("data.txt", 65534, 65534), 0);
         startLauncher();
@@ -294,10 +288,7 @@ private slots:
         Form3 &picker = browse(9);
         Form2 &settings = Form2::instance();
         Form1 &launcher = Form1::instance();
-        const int perPixel = 15 * 9 / points;
-        const auto pixels = [perPixel](QRect r) {
-            return QRect(r.x() / perPixel, r.y() / perPixel, r.width() / perPixel, r.height() / perPixel);
-        };
+        const auto pixels = [points](QRect r) { return QRect(r.topLeft() * points / 135, r.size() * points / 135); };
         const QRect client = pixels({ 1320, 8085, 1080, 495 });
         QCOMPARE(launcher.place().bottomLeft(), client.bottomLeft());
         QCOMPARE(launcher.place().width(), client.width());
@@ -329,11 +320,10 @@ private slots:
         for (int i = 0; i < 30 && chain.size() < 30; ++i, widget = widget->nextInFocusChain())
             if (widget->focusPolicy() & Qt::TabFocus)
                 chain << widget->objectName();
-        QCOMPARE(
-                chain.mid(0, 30).join(' '),
-                QString("Text1 Text2 Text3 Text4 Text5 Text6 Text7 Text8 Text9 Text10 Text11 "
-                        "Text12 Text13 Text14 Text15 Text16 Text17 Text18 Command1 Command2 Command3 Command4 Command5 "
-                        "Command6 Command7 Command8 Command9 Command10 Command11 Command12"));
+        QCOMPARE(chain.join(' '),
+                 QString("Text1 Text2 Text3 Text4 Text5 Text6 Text7 Text8 Text9 Text10 Text11 Text12 Text13 Text14 "
+                         "Text15 Text16 Text17 Text18 Command1 Command2 Command3 Command4 Command5 Command6 Command7 "
+                         "Command8 Command9 Command10 Command11 Command12"));
         QCOMPARE(control(picker, "Drive1")->nextInFocusChain()->objectName(), QString("File1"));
     }
 
@@ -473,12 +463,23 @@ private slots:
         QCOMPARE(read("sil.txt"), QByteArray("\"3\"\r\n"));
     }
 
+    // Items wrap onto as many rows as the width needs, one an item where there is no width; a renamed item is laid
+    // out again.
+    void menuBarWraps()
+    {
+        startLauncher();
+        auto *bar = Form1::instance().findChild<WrapMenuBar *>();
+        QCOMPARE(bar->heightForWidth(0), 11 * bar->heightForWidth(QWIDGETSIZE_MAX));
+        const int height = bar->height();
+        bar->items().at(0)->setText(QString(100, u'w'));
+        QTRY_VERIFY(bar->height() > height);
+    }
+
     // A click is a press and a release on one item; a screen reader's press action does what it does.
     void menuBarClicksAndPresses()
     {
         const QString longCaption = "Menünün bir satırına sığmayan uzun bir başlık";
-        write("data.txt", list({ longCaption, "p" }));
-        startLauncher();
+        startLauncher(list({ longCaption, "p" }));
         auto *bar = Form1::instance().findChild<WrapMenuBar *>();
         for (const int item : { 0, 10 }) { // the whole caption of a shortened item is its tooltip
             QTest::mouseMove(bar, bar->itemRect(item).center());
@@ -490,8 +491,7 @@ private slots:
         const QPoint omrak = bar->itemRect(10).center();
         QTest::mousePress(bar, Qt::LeftButton, {}, omrak);
         QTest::mouseRelease(bar, Qt::LeftButton, {}, bar->itemRect(9).center());
-        QTest::mousePress(bar, Qt::LeftButton, {}, omrak);
-        QTest::mouseRelease(bar, Qt::LeftButton, {}, omrak);
+        QTest::mouseClick(bar, Qt::LeftButton, {}, omrak);
         QCOMPARE(titles, QStringList { "Hakkında" });
         QAccessibleInterface *menu = QAccessible::queryAccessibleInterface(bar);
         QCOMPARE(menu->role(), QAccessible::MenuBar);
@@ -541,8 +541,7 @@ private slots:
     {
         QFETCH(QString, keys);
         QFETCH(QString, highlighted);
-        write("data.txt", list({ "Uçbirim", "p", "ılık", "p", "İnce", "p", "Index", "p" }));
-        startLauncher();
+        startLauncher(list({ "Uçbirim", "p", "ılık", "p", "İnce", "p", "Index", "p" }));
         QVERIFY(QTest::qWaitForWindowActive(&Form1::instance()));
         auto *bar = Form1::instance().findChild<WrapMenuBar *>();
         for (const QString &name : keys.split(' ')) {

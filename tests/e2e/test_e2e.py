@@ -5,8 +5,6 @@ Run on an X server of three screens, under dbus-run-session: python3 test_e2e.py
 import os
 import re
 import shutil
-import signal
-import socket
 import subprocess
 import sys
 import tempfile
@@ -100,15 +98,6 @@ def x_windows(pid):
     return found
 
 
-def launcher_shown(pid):
-    """Whether a process shows its launcher window, on whichever display, as the accessibility bus tells."""
-    desktop = pyatspi.Registry.getDesktop(0)
-    for app in filter(lambda a: a and a.get_process_id() == pid, map(desktop.getChildAtIndex, range(desktop.childCount))):
-        app.set_cache_mask(Atspi.Cache.NONE)
-        return any(frame.getState().contains(pyatspi.STATE_SHOWING) for frame in find(app, "frame", "Hızlı"))
-    return False
-
-
 def active_title():
     """The title of the window that has the keyboard focus, as the window manager says."""
     active = X11.screen(SCREEN).root.get_full_property(X11.intern_atom("_NET_ACTIVE_WINDOW"), Xatom.WINDOW)
@@ -177,14 +166,6 @@ class Hizli(unittest.TestCase):
             self.process.wait()
         shutil.rmtree(self.folder, ignore_errors=True)
 
-    def x_server(self, *args):  # on a display number it chooses itself, gone with the test
-        number, told = os.pipe()
-        server = subprocess.Popen(["Xvfb", "-displayfd", str(told), *args], pass_fds=[told], stderr=subprocess.DEVNULL)
-        self.addCleanup(server.kill)
-        os.close(told)
-        with os.fdopen(number) as given:
-            return f":{given.readline().strip()}"
-
     def start(self, records, *args, **env):
         if records:
             with open(os.path.join(self.folder, "data.txt"), "wb") as data:
@@ -238,7 +219,14 @@ class Hizli(unittest.TestCase):
         # One line and status 1, but help and the version need no display; an unknown option is a usage error.
         none, gone = (1, "", "hizli: .*ekran.*\n"), {"DISPLAY": ":4242"}
         Path(self.folder, "auth").write_bytes(b"\1\0\0\0\0\0\0\x12MIT-MAGIC-COOKIE-1\0\x10" + b"\0" * 16)
-        refusing = self.x_server("-auth", f"{self.folder}/auth")  # a cookie no client here holds
+        # A server on a display it chooses itself, gone with the test, whose cookie no client here holds.
+        number, told = os.pipe()
+        server = subprocess.Popen(["Xvfb", "-displayfd", str(told), "-auth", f"{self.folder}/auth"], pass_fds=[told],
+                                  stderr=subprocess.DEVNULL)
+        self.addCleanup(server.kill)
+        os.close(told)
+        with os.fdopen(number) as given:
+            refusing = f":{given.readline().strip()}"
         usage = "Kullanım: hizli .*--desktop.*sürümü gösterir\n\nKlavyeyle kullanım ve ayrıntılar: man hizli\n"
         for display, args, status, out, err in [
                 ({}, [], *none), (gone, [], *none), ({**gone, "WAYLAND_DISPLAY": "/nowhere"}, [], *none),
@@ -296,28 +284,11 @@ class Hizli(unittest.TestCase):
         listener = xdisplay.Display()
         listener.screen(SCREEN).root.change_attributes(event_mask=X.PropertyChangeMask | X.SubstructureNotifyMask)
         listener.sync()
-        # Peers that hang up halfway or right after a whole request neither end the launcher nor bring it back,
-        # and one that drips a byte at a time holds up no second start.
-        path = str(next(Path(self.folder).glob("hizli-*.sock")))
-        self.process.send_signal(signal.SIGSTOP)  # so that they are gone before it reads
-        for sent in (b"half", b"gone\n"):
-            with socket.socket(socket.AF_UNIX) as peer:
-                peer.connect(path)
-                peer.send(sent)
-        self.process.send_signal(signal.SIGCONT)
-        drip = socket.socket(socket.AF_UNIX)
-        drip.connect(path)
-        # An ID may be nothing but its time.
+        # An ID may be nothing but its time; named without its screen, the display is still the first launcher's.
         startup, windows = f"_TIME{x_server_time()}", len(X11.screen(SCREEN).root.query_tree().children)
-        begun = time.monotonic()
-        # Named without its screen, the display is still the first launcher's.
-        second = subprocess.Popen([HIZLI], cwd=self.folder, env={**self.env, "DESKTOP_STARTUP_ID": startup,
-                                                                 "DISPLAY": self.env["DISPLAY"].split(".")[0]})
-        while second.poll() is None and time.monotonic() - begun < 2:
-            drip.send(b"d")
-            time.sleep(0.1)
-        drip.close()
-        self.assertEqual(second.poll(), 0)
+        second = subprocess.run([HIZLI], cwd=self.folder, env={**self.env, "DESKTOP_STARTUP_ID": startup,
+                                                               "DISPLAY": self.env["DISPLAY"].split(".")[0]}, timeout=10)
+        self.assertEqual(second.returncode, 0)
         self.focused("Hızlı", "push button", "Kapat")
         self.assertEqual(wait(lambda: startup_messages(listener), "the startup message"),
                          [f"active: 1 {startup.split('_TIME')[1]}", f'remove: ID="{startup}"'])
@@ -325,19 +296,6 @@ class Hizli(unittest.TestCase):
         # gtk-launch's time 0 is none: the server's time goes out instead, which window managers honour.
         subprocess.run([HIZLI], cwd=self.folder, env={**self.env, "DESKTOP_STARTUP_ID": "e2e_TIME0"}, timeout=10)
         self.assertRegex(wait(lambda: startup_messages(listener), "the activation")[0], "^active: 1 [1-9]")
-        # Another folder and list, another X server, a launcher that hangs and cannot answer: a launcher of its own.
-        elsewhere = os.path.join(self.folder, "iş")
-        os.mkdir(elsewhere)
-        shutil.copy(os.path.join(self.folder, "data.txt"), elsewhere)
-        apart = self.x_server()
-        for folder, display, hung in ((elsewhere, self.env["DISPLAY"], False), (self.folder, apart, False),
-                                      (self.folder, self.env["DISPLAY"], True)):
-            if hung:
-                self.process.send_signal(signal.SIGSTOP)
-            second = subprocess.Popen([HIZLI], cwd=folder, env={**self.env, "DISPLAY": display})
-            wait(lambda: launcher_shown(second.pid), "a second launcher")
-            second.kill()
-            second.wait()
 
     def test_launcher_below_a_small_screen_moves_up_to_its_edge(self):
         display, root = f"{os.environ['DISPLAY'].split('.')[0]}.2", X11.screen(2).root  # 640 × 480
