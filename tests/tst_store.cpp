@@ -369,6 +369,7 @@ private slots:
             QCOMPARE(::link("target.txt", "sil.txt"), 0);
         }
         ::umask(022); // a new file of the user's, readable by others as the usual umask lets it be
+        errno = EAGAIN; // as a click's handler finds it, left by the event loop's last read
         HandOff::ask({ 7 });
         QCOMPARE(QFileInfo("sil.txt").permissions() & 0x7, QFile::Permissions(QFile::ReadOther));
         QVERIFY(QFileInfo("sil.txt").ownerId() == ::geteuid() && !QFileInfo("sil.txt").isSymLink());

@@ -304,9 +304,7 @@ private slots:
                 "3 Dir1 120 480 3495 1440;3 File1 120 1920 3495 2430;3 Command2 1920 4440 1455 375";
         for (const QString &line : twips.split(';')) {
             const QStringList f = line.split(' ');
-            QWidget *window = f[0] == "1" ? static_cast<QWidget *>(&launcher)
-                    : f[0] == "2"         ? static_cast<QWidget *>(&settings)
-                                          : &picker;
+            QWidget *window = QList<QWidget *> { &launcher, &settings, &picker }.at(f[0].toInt() - 1);
             const QRect rect(f[2].toInt(), f[3].toInt(), f[4].toInt(), f[5].toInt());
             QCOMPARE(control(*window, f[1].toUtf8())->geometry(), pixels(rect));
         }
