@@ -218,12 +218,11 @@ class Hizli(unittest.TestCase):
     def test_without_a_display(self):
         # One line and status 1, but help and the version need no display; an unknown option is a usage error.
         none, gone = (1, "", "hizli: .*ekran.*\n"), {"DISPLAY": ":4242"}
-        Path(self.folder, "auth").write_bytes(b"\1\0\0\0\0\0\0\x12MIT-MAGIC-COOKIE-1\0\x10" + b"\0" * 16)
+        Path(auth := f"{self.folder}/auth").write_bytes(b"\1\0\0\0\0\0\0\x12MIT-MAGIC-COOKIE-1\0\x10" + b"\0" * 16)
         # A server on a display it chooses itself, gone with the test, whose cookie no client here holds.
         number, told = os.pipe()
-        server = subprocess.Popen(["Xvfb", "-displayfd", str(told), "-auth", f"{self.folder}/auth"], pass_fds=[told],
-                                  stderr=subprocess.DEVNULL)
-        self.addCleanup(server.kill)
+        self.addCleanup(subprocess.Popen(["Xvfb", "-displayfd", str(told), "-auth", auth], pass_fds=[told],
+                                         stderr=subprocess.DEVNULL).kill)
         os.close(told)
         with os.fdopen(number) as given:
             refusing = f":{given.readline().strip()}"
@@ -286,8 +285,8 @@ class Hizli(unittest.TestCase):
         listener.sync()
         # An ID may be nothing but its time; named without its screen, the display is still the first launcher's.
         startup, windows = f"_TIME{x_server_time()}", len(X11.screen(SCREEN).root.query_tree().children)
-        second = subprocess.run([HIZLI], cwd=self.folder, env={**self.env, "DESKTOP_STARTUP_ID": startup,
-                                                               "DISPLAY": self.env["DISPLAY"].split(".")[0]}, timeout=10)
+        second = subprocess.run([HIZLI], cwd=self.folder, timeout=10, env={
+            **self.env, "DESKTOP_STARTUP_ID": startup, "DISPLAY": self.env["DISPLAY"].split(".")[0]})
         self.assertEqual(second.returncode, 0)
         self.focused("Hızlı", "push button", "Kapat")
         self.assertEqual(wait(lambda: startup_messages(listener), "the startup message"),
